@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# The one test command: installs what is missing, builds both targets and runs every test, the
+# Windows ones under Wine inside a private X display, in a single ctest run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh
+# One ctest call that covers both build trees.
+cat > build/CTestTestfile.cmake <<'CTEST'
+subdirs("native")
+subdirs("windows")
+CTEST
+exec xvfb-run --auto-servernum --server-args="-screen 0 1600x1200x24" \
+  ctest --test-dir build --output-on-failure --timeout 900

@@ -1,0 +1,338 @@
+// Settings file: path building, whole-file reads, the key=value grammar and atomic rewrites.
+#include "settings/settings_store.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <new>
+
+#include "settings/atomic_file.h"
+#include "settings/text_util.h"
+
+namespace {
+
+constexpr auto kPrimaryRootVariable = Scramble("APPDATA");
+constexpr auto kSecondaryRootVariable = Scramble("LOCALAPPDATA");
+constexpr auto kSettingsFileName = Scramble("settings.ini");
+constexpr auto kReadMode = Scramble("rb");
+constexpr auto kWriteMode = Scramble("wb");
+
+constexpr char kCompanyName[] = "Kestrovan";
+constexpr char kProductName[] = "Quorvane";
+constexpr std::size_t kFolderNameCapacity = 31;
+constexpr std::size_t kPathCapacity = 260;
+
+// Allowances for the working buffer: room for the growth a write may need.
+constexpr std::size_t kBufferOverhead = 156;
+constexpr std::size_t kIntegerWriteAllowance = 12;
+constexpr std::size_t kNewIntegerFileSize = 167;
+constexpr std::size_t kKeyPatternCapacity = kMaxSettingKeyLength + 2;
+
+// Appends "\" and a product-identity folder name (widened with mbstowcs) to path.
+bool AppendFolder(wchar_t* path, const char* name) {
+    wchar_t wide[kFolderNameCapacity] = {};
+    if (std::mbstowcs(wide, name, kFolderNameCapacity - 1) == static_cast<std::size_t>(-1)) {
+        return false;
+    }
+    return BoundedAppendWide(path, L"\\", kPathCapacity) < kPathCapacity &&
+           BoundedAppendWide(path, wide, kPathCapacity) < kPathCapacity;
+}
+
+// Builds the full path of the settings file and creates its two folders. A path that would be
+// cut at 259 characters is refused rather than used truncated.
+bool BuildSettingsPath(ScrambledText fileName, SettingsRoot root, wchar_t* path) {
+    path[0] = L'\0';
+    if (root != kPrimaryRoot && root != kSecondaryRoot) {
+        return false;
+    }
+    wchar_t variable[kUnscrambledCapacity];
+    UnscrambleWide(variable, root == kPrimaryRoot ? kPrimaryRootVariable : kSecondaryRootVariable);
+    std::wstring base;
+    if (!platform::GetEnvironment(variable, base) ||
+        BoundedCopyWide(path, base.c_str(), kPathCapacity) >= kPathCapacity) {
+        return false;
+    }
+    if (!AppendFolder(path, kCompanyName)) {
+        return false;
+    }
+    platform::MakeDirectory(path);
+    if (!AppendFolder(path, kProductName)) {
+        return false;
+    }
+    platform::MakeDirectory(path);
+    wchar_t name[kUnscrambledCapacity];
+    UnscrambleWide(name, fileName);
+    return BoundedAppendWide(path, L"\\", kPathCapacity) < kPathCapacity &&
+           BoundedAppendWide(path, name, kPathCapacity) < kPathCapacity;
+}
+
+bool IsUsableKey(const char* key) {
+    const std::size_t length = std::strlen(key);
+    return length > 0 && length <= kMaxSettingKeyLength;
+}
+
+// The file's text in a heap buffer of usable + 1 bytes, always zero-terminated.
+struct SettingsText {
+    std::unique_ptr<char[]> data;
+    std::size_t usable = 0;
+
+    std::size_t Length() const { return std::strlen(data.get()); }
+};
+
+enum class LoadResult { kLoaded, kTooLarge, kNoMemory };
+
+std::size_t WorkingBufferSize(std::size_t fileSize, std::size_t allowance) {
+    return ((fileSize + kBufferOverhead + allowance) & ~static_cast<std::size_t>(3)) + 3;
+}
+
+bool Allocate(SettingsText& text, std::size_t usable) {
+    text.data.reset(new (std::nothrow) char[usable + 1]);
+    if (!text.data) {
+        return false;
+    }
+    text.data[0] = '\0';
+    text.usable = usable;
+    return true;
+}
+
+// Reads the whole open file into a working buffer with the given growth allowance.
+LoadResult LoadSettingsText(std::FILE* stream, std::size_t allowance, SettingsText& text) {
+    if (std::fseek(stream, 0, SEEK_END) != 0) {
+        return LoadResult::kTooLarge;
+    }
+    const long size = std::ftell(stream);
+    std::rewind(stream);
+    if (size < 0 || static_cast<std::size_t>(size) > kMaxSettingsBufferSize) {
+        return LoadResult::kTooLarge;
+    }
+    const std::size_t usable = WorkingBufferSize(static_cast<std::size_t>(size), allowance);
+    if (usable > kMaxSettingsBufferSize) {
+        return LoadResult::kTooLarge;
+    }
+    if (!Allocate(text, usable)) {
+        return LoadResult::kNoMemory;
+    }
+    const std::size_t read = std::fread(text.data.get(), 1, usable, stream);
+    text.data[read] = '\0';
+    return LoadResult::kLoaded;
+}
+
+bool LoadForReading(const char* key, SettingsRoot root, SettingsText& text) {
+    if (!IsUsableKey(key)) {
+        return false;
+    }
+    platform::UniqueFile stream = OpenSettingsFile(kSettingsFileName, kReadMode, root);
+    return stream && LoadSettingsText(stream.get(), 0, text) == LoadResult::kLoaded;
+}
+
+// Finds key followed by '=' anywhere in the text; returns the first byte of the value.
+char* FindValue(char* text, const char* key) {
+    char pattern[kKeyPatternCapacity];
+    BoundedCopy(pattern, key, sizeof pattern);
+    BoundedAppend(pattern, "=", sizeof pattern);
+    char* found = std::strstr(text, pattern);
+    return found == nullptr ? nullptr : found + std::strlen(pattern);
+}
+
+std::size_t LineRemainder(const char* value) {
+    const char* end = std::strchr(value, '\n');
+    return end == nullptr ? std::strlen(value) : static_cast<std::size_t>(end - value);
+}
+
+// Loads the existing file for a write, or starts an empty text when there is none.
+int PrepareWrite(std::size_t allowance, std::size_t newFileSize, SettingsRoot root,
+                 SettingsText& text) {
+    platform::UniqueFile stream = OpenSettingsFile(kSettingsFileName, kReadMode, root);
+    if (!stream) {
+        return Allocate(text, newFileSize) ? kSettingWritten : kSettingNoMemory;
+    }
+    switch (LoadSettingsText(stream.get(), allowance, text)) {
+        case LoadResult::kTooLarge:
+            return kSettingFileTooLarge;
+        case LoadResult::kNoMemory:
+            return kSettingNoMemory;
+        case LoadResult::kLoaded:
+            break;
+    }
+    return kSettingWritten;
+}
+
+// A value as written after "key=": the body, enclosed in quote on both sides ("" for integers).
+struct SettingValue {
+    const char* quote;
+    const char* body;
+
+    std::size_t Length() const { return 2 * std::strlen(quote) + std::strlen(body); }
+};
+
+// Replaces the old value (from value up to its line end) with the new one.
+bool ReplaceValue(SettingsText& text, char* value, const SettingValue& replacement) {
+    const std::size_t oldLength = LineRemainder(value);
+    const std::size_t newLength = replacement.Length();
+    const std::size_t tail = std::strlen(value + oldLength) + 1;  // terminator included
+    if (text.Length() - oldLength + newLength > text.usable) {
+        return false;
+    }
+    std::memmove(value + newLength, value + oldLength, tail);
+    const std::size_t quoteLength = std::strlen(replacement.quote);
+    const std::size_t bodyLength = std::strlen(replacement.body);
+    std::memcpy(value, replacement.quote, quoteLength);
+    std::memcpy(value + quoteLength, replacement.body, bodyLength);
+    std::memcpy(value + quoteLength + bodyLength, replacement.quote, quoteLength);
+    return true;
+}
+
+// Appends a new "key=value" line, starting it on a line of its own.
+void AppendLine(SettingsText& text, const char* key, const SettingValue& value) {
+    char* data = text.data.get();
+    const std::size_t capacity = text.usable + 1;
+    const std::size_t length = std::strlen(data);
+    if (length > 0 && data[length - 1] != '\n') {
+        BoundedAppend(data, "\n", capacity);
+    }
+    for (const char* piece : {key, "=", value.quote, value.body, value.quote, "\n"}) {
+        BoundedAppend(data, piece, capacity);
+    }
+}
+
+int SaveSettingsText(const SettingsText& text, SettingsRoot root) {
+    wchar_t path[kPathCapacity];
+    if (!BuildSettingsPath(kSettingsFileName, root, path)) {
+        return kSettingCannotWrite;
+    }
+    return WriteFileAtomically(path, text.data.get(), text.Length()) ? kSettingWritten
+                                                                       : kSettingCannotWrite;
+}
+
+// The shared body of both writes: value is the text that follows "key=" on the line.
+int WriteSettingValue(const char* key, const SettingValue& value, std::size_t allowance,
+                      std::size_t newFileSize, std::size_t appendReserve, SettingsRoot root) {
+    SettingsText text;
+    if (const int status = PrepareWrite(allowance, newFileSize, root, text);
+        status != kSettingWritten) {
+        return status;
+    }
+    if (char* old = FindValue(text.data.get(), key)) {
+        if (!ReplaceValue(text, old, value)) {
+            return kSettingCannotWrite;
+        }
+    } else {
+        if (text.usable < appendReserve + text.Length()) {
+            return kSettingCannotWrite;
+        }
+        AppendLine(text, key, value);
+    }
+    return SaveSettingsText(text, root);
+}
+
+}  // namespace
+
+const ScrambledText kSettingsReadMode = kReadMode;
+const ScrambledText kSettingsWriteMode = kWriteMode;
+
+platform::UniqueFile OpenSettingsFile(ScrambledText fileName, ScrambledText mode, SettingsRoot root) {
+    wchar_t path[kPathCapacity];
+    if (!BuildSettingsPath(fileName, root, path)) {
+        return nullptr;
+    }
+    wchar_t modeText[kUnscrambledCapacity];
+    UnscrambleWide(modeText, mode);
+    return platform::UniqueFile(platform::OpenFile(path, modeText));
+}
+
+std::int32_t ReadSettingInt(const char* key, std::int32_t defaultValue, SettingsRoot root) {
+    SettingsText text;
+    if (key == nullptr || !LoadForReading(key, root, text)) {
+        return defaultValue;
+    }
+    const char* value = FindValue(text.data.get(), key);
+    if (value == nullptr) {
+        return defaultValue;
+    }
+    const std::size_t length = LineRemainder(value);
+    if (length >= kFormatLongCapacity) {
+        return defaultValue;
+    }
+    for (std::size_t i = 0; i < length; ++i) {
+        const bool sign = i == 0 && value[i] == '-';
+        if (!sign && (value[i] < '0' || value[i] > '9')) {
+            return defaultValue;
+        }
+    }
+    char digits[kFormatLongCapacity] = {};
+    std::memcpy(digits, value, length);
+    errno = 0;
+    const long converted = std::strtol(digits, nullptr, 10);
+    if (errno == ERANGE || converted < INT32_MIN || converted > INT32_MAX) {
+        return defaultValue;
+    }
+    return static_cast<std::int32_t>(converted);
+}
+
+std::size_t ReadSettingText(char* out, std::size_t capacity, const char* key,
+                            const char* defaultText, SettingsRoot root) {
+    if (out == nullptr || capacity == 0) {
+        return 0;
+    }
+    const auto useDefault = [&]() -> std::size_t {
+        BoundedCopy(out, defaultText != nullptr ? defaultText : "", capacity);
+        return 0;
+    };
+    if (key == nullptr) {
+        if (defaultText != nullptr) {
+            BoundedCopy(out, defaultText, capacity);
+        }
+        return 0;
+    }
+    SettingsText text;
+    if (!LoadForReading(key, root, text)) {
+        return useDefault();
+    }
+    const char* value = FindValue(text.data.get(), key);
+    if (value == nullptr || *value != '"') {
+        return useDefault();
+    }
+    std::size_t copied = 0;
+    for (const char* next = value + 1;; ++next) {
+        if (*next == '"') {
+            if (next[1] != '\n' && next[1] != '\0') {
+                return useDefault();
+            }
+            out[copied] = '\0';
+            return copied;
+        }
+        if (*next == '\n' || *next == '\0' || copied + 1 >= capacity) {
+            return useDefault();
+        }
+        out[copied++] = *next;
+    }
+}
+
+int WriteSettingInt(const char* key, std::int32_t value, SettingsRoot root) {
+    if (key == nullptr) {
+        return kSettingMissingArgument;
+    }
+    if (!IsUsableKey(key)) {
+        return kSettingBadKeyLength;
+    }
+    char digits[kFormatLongCapacity];
+    FormatLong(digits, sizeof digits, value);
+    const std::size_t reserve = std::strlen(key) + 3 + std::strlen(digits);
+    return WriteSettingValue(key, {"", digits}, kIntegerWriteAllowance, kNewIntegerFileSize, reserve,
+                             root);
+}
+
+int WriteSettingText(const char* key, const char* text, SettingsRoot root) {
+    if (key == nullptr || text == nullptr) {
+        return kSettingMissingArgument;
+    }
+    if (!IsUsableKey(key)) {
+        return kSettingBadKeyLength;
+    }
+    const std::size_t textLength = std::strlen(text);
+    const std::size_t reserve = std::strlen(key) + 5 + textLength;
+    return WriteSettingValue(key, {"\"", text}, textLength + 2, textLength + kBufferOverhead,
+                             reserve, root);
+}

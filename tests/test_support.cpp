@@ -1,0 +1,71 @@
+// Test helpers; the only place outside the platform layer that tells the two systems apart, and
+// only for setting environment variables.
+#include "tests/test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+#include "settings/text_util.h"
+
+namespace test {
+
+TempFolder::TempFolder() {
+    std::random_device random;
+    for (;;) {
+        std::ostringstream name;
+        name << "quorvane-test-" << std::hex << random() << random();
+        path_ = std::filesystem::temp_directory_path() / name.str();
+        if (std::filesystem::create_directory(path_)) {
+            break;
+        }
+    }
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::wstring TempFolder::WidePath() const { return ToProgramPath(path_); }
+
+std::wstring ToProgramPath(const std::filesystem::path& path) {
+    std::wstring wide = Utf8ToUtf16(reinterpret_cast<const char*>(path.u8string().c_str()));
+    for (wchar_t& c : wide) {
+        if (c == L'/') {
+            c = L'\\';
+        }
+    }
+    return wide;
+}
+
+void SetEnvironment(const std::string& name, const std::wstring& value) {
+#ifdef _WIN32
+    _wputenv_s(Utf8ToUtf16(name.c_str()).c_str(), value.c_str());
+#else
+    setenv(name.c_str(), Utf16ToUtf8(value.c_str()).c_str(), 1);
+#endif
+}
+
+void UnsetEnvironment(const std::string& name) {
+#ifdef _WIN32
+    _wputenv_s(Utf8ToUtf16(name.c_str()).c_str(), L"");
+#else
+    unsetenv(name.c_str());
+#endif
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace test

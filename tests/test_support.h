@@ -1,0 +1,36 @@
+// Helpers for tests: private temporary folders, environment variables and whole-file access.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace test {
+
+// A fresh empty folder below the system's temporary folder, deleted with everything in it when
+// the object goes out of scope.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    // The folder as the program sees it: a wide path with '\' separators.
+    std::wstring WidePath() const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Sets or removes an environment variable for the rest of the test.
+void SetEnvironment(const std::string& name, const std::wstring& value);
+void UnsetEnvironment(const std::string& name);
+
+// Turns a path into the wide, backslash-separated form the program builds its paths in.
+std::wstring ToProgramPath(const std::filesystem::path& path);
+
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+}  // namespace test
