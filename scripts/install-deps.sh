@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when any is missing.
+# Installs the Debian packages the build and the tests need, when any is missing. The packages
+# are listed one per line in scripts/packages/*.txt ('#' starts a comment).
 set -euo pipefail
-packages=(
-  cmake make g++ pkg-config
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-  wine wine64 xvfb xauth x11-utils imagemagick
-  googletest libgtest-dev libbenchmark-dev
-)
+cd "$(dirname "$0")/.."
+mapfile -t packages < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' scripts/packages/*.txt | sort -u)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
@@ -23,4 +20,4 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"

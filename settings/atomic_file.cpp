@@ -33,8 +33,8 @@ bool WriteFileAtomically(const wchar_t* path, const char* data, std::size_t size
     if (!stream) {
         return false;  // nothing was created, so there is nothing to clean up
     }
-    const bool replaced = WriteFlushAndClose(std::move(stream), data, size) &&
-                          platform::RenameOver(temporary, path);
+    const bool replaced =
+        WriteFlushAndClose(std::move(stream), data, size) && platform::RenameOver(temporary, path);
     if (!replaced) {
         platform::RemoveFile(temporary);
     }

@@ -96,7 +96,9 @@ std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode) {
     return std::fopen(FileName(path).c_str(), narrowMode.c_str());
 }
 
-int MakeDirectory(const wchar_t* path) { return mkdir(FileName(path).c_str(), 0755) == 0 ? 0 : errno; }
+int MakeDirectory(const wchar_t* path) {
+    return mkdir(FileName(path).c_str(), 0755) == 0 ? 0 : errno;
+}
 
 int RemoveFile(const wchar_t* path) {
     return std::remove(FileName(path).c_str()) == 0 ? 0 : errno;
@@ -106,9 +108,13 @@ bool RenameOver(const wchar_t* source, const wchar_t* target) {
     return std::rename(FileName(source).c_str(), FileName(target).c_str()) == 0;
 }
 
-bool FlushToDisk(std::FILE* stream) { return std::fflush(stream) == 0 && fsync(fileno(stream)) == 0; }
+bool FlushToDisk(std::FILE* stream) {
+    return std::fflush(stream) == 0 && fsync(fileno(stream)) == 0;
+}
 
-std::int64_t CurrentTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t CurrentTime() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
 
 bool LocalTime(std::int64_t time, std::tm& out) {
     const std::time_t value = static_cast<std::time_t>(time);

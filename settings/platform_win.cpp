@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include <cerrno>
 #include <direct.h>
 #include <io.h>
+#include <cerrno>
 #include <vector>
 
 namespace platform {
@@ -19,11 +19,17 @@ bool GetEnvironment(const wchar_t* name, std::wstring& value) {
     return true;
 }
 
-std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode) { return _wfopen(path, mode); }
+std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode) {
+    return _wfopen(path, mode);
+}
 
-int MakeDirectory(const wchar_t* path) { return _wmkdir(path) == 0 ? 0 : errno; }
+int MakeDirectory(const wchar_t* path) {
+    return _wmkdir(path) == 0 ? 0 : errno;
+}
 
-int RemoveFile(const wchar_t* path) { return _wremove(path) == 0 ? 0 : errno; }
+int RemoveFile(const wchar_t* path) {
+    return _wremove(path) == 0 ? 0 : errno;
+}
 
 bool RenameOver(const wchar_t* source, const wchar_t* target) {
     return MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -33,7 +39,9 @@ bool FlushToDisk(std::FILE* stream) {
     return std::fflush(stream) == 0 && _commit(_fileno(stream)) == 0;
 }
 
-std::int64_t CurrentTime() { return _time64(nullptr); }
+std::int64_t CurrentTime() {
+    return _time64(nullptr);
+}
 
 bool LocalTime(std::int64_t time, std::tm& out) {
     __time64_t value = time;

@@ -24,6 +24,10 @@ Char* UnscrambleInto(Char* out, ScrambledText stored) {
 
 }  // namespace
 
-char* Unscramble(char* out, ScrambledText stored) { return UnscrambleInto(out, stored); }
+char* Unscramble(char* out, ScrambledText stored) {
+    return UnscrambleInto(out, stored);
+}
 
-wchar_t* UnscrambleWide(wchar_t* out, ScrambledText stored) { return UnscrambleInto(out, stored); }
+wchar_t* UnscrambleWide(wchar_t* out, ScrambledText stored) {
+    return UnscrambleInto(out, stored);
+}

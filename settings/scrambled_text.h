@@ -54,7 +54,8 @@ constexpr std::uint32_t NextRandom(std::uint32_t& state) {
 template <std::size_t N>
 consteval scrambled_detail::StoredText<N> Scramble(const char (&clear)[N]) {
     using namespace scrambled_detail;
-    static_assert(N >= 1 && N - 1 <= kMaxUnscrambledLength, "a stored text holds 1 to 120 characters");
+    static_assert(N >= 1 && N - 1 <= kMaxUnscrambledLength,
+                  "a stored text holds 1 to 120 characters");
     constexpr std::size_t L = 2 * N + 1;
     StoredText<N> stored{};
     stored.bytes[0] = static_cast<std::uint8_t>(L);
@@ -75,4 +76,3 @@ consteval scrambled_detail::StoredText<N> Scramble(const char (&clear)[N]) {
     }
     return stored;
 }
-

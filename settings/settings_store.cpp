@@ -203,7 +203,7 @@ int SaveSettingsText(const SettingsText& text, SettingsRoot root) {
         return kSettingCannotWrite;
     }
     return WriteFileAtomically(path, text.data.get(), text.Length()) ? kSettingWritten
-                                                                       : kSettingCannotWrite;
+                                                                     : kSettingCannotWrite;
 }
 
 // The shared body of both writes: value is the text that follows "key=" on the line.
@@ -232,7 +232,8 @@ int WriteSettingValue(const char* key, const SettingValue& value, std::size_t al
 const ScrambledText kSettingsReadMode = kReadMode;
 const ScrambledText kSettingsWriteMode = kWriteMode;
 
-platform::UniqueFile OpenSettingsFile(ScrambledText fileName, ScrambledText mode, SettingsRoot root) {
+platform::UniqueFile OpenSettingsFile(ScrambledText fileName, ScrambledText mode,
+                                      SettingsRoot root) {
     wchar_t path[kPathCapacity];
     if (!BuildSettingsPath(fileName, root, path)) {
         return nullptr;
@@ -320,8 +321,8 @@ int WriteSettingInt(const char* key, std::int32_t value, SettingsRoot root) {
     char digits[kFormatLongCapacity];
     FormatLong(digits, sizeof digits, value);
     const std::size_t reserve = std::strlen(key) + 3 + std::strlen(digits);
-    return WriteSettingValue(key, {"", digits}, kIntegerWriteAllowance, kNewIntegerFileSize, reserve,
-                             root);
+    return WriteSettingValue(key, {"", digits}, kIntegerWriteAllowance, kNewIntegerFileSize,
+                             reserve, root);
 }
 
 int WriteSettingText(const char* key, const char* text, SettingsRoot root) {

@@ -34,7 +34,8 @@ extern const ScrambledText kSettingsWriteMode;
 // Opens the settings file named fileName below the given root, creating the company and product
 // folders on the way. No stream when the root is unknown, its variable is unset, the path would
 // not fit 259 characters, or the file cannot be opened.
-platform::UniqueFile OpenSettingsFile(ScrambledText fileName, ScrambledText mode, SettingsRoot root);
+platform::UniqueFile OpenSettingsFile(ScrambledText fileName, ScrambledText mode,
+                                      SettingsRoot root);
 
 // Reads an integer setting; every problem yields defaultValue.
 std::int32_t ReadSettingInt(const char* key, std::int32_t defaultValue, SettingsRoot root);

@@ -29,7 +29,9 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::wstring TempFolder::WidePath() const { return ToProgramPath(path_); }
+std::wstring TempFolder::WidePath() const {
+    return ToProgramPath(path_);
+}
 
 std::wstring ToProgramPath(const std::filesystem::path& path) {
     std::wstring wide = Utf8ToUtf16(reinterpret_cast<const char*>(path.u8string().c_str()));

@@ -88,9 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
                       IntegerCase{"2147483647", INT32_MAX}, IntegerCase{"2147483648", -99},
                       IntegerCase{"-2147483649", -99}, IntegerCase{"99999999999", -99},
                       IntegerCase{"000000000012", -99}, IntegerCase{"00000000012", 12},
-                      IntegerCase{"12\r", -99}, IntegerCase{" 12", -99},
-                      IntegerCase{"\"12\"", -99}, IntegerCase{"1-2", -99}, IntegerCase{"", 0},
-                      IntegerCase{"-", 0}));
+                      IntegerCase{"12\r", -99}, IntegerCase{" 12", -99}, IntegerCase{"\"12\"", -99},
+                      IntegerCase{"1-2", -99}, IntegerCase{"", 0}, IntegerCase{"-", 0}));
 
 TEST_F(SettingsStore, KeyIsFoundAnywhereInTheText) {
     Store("XValue=5\nValue=6\n");
@@ -227,8 +226,8 @@ TEST_F(SettingsStore, PathTooLongIsNeverTruncated) {
     test::SetEnvironment("APPDATA", longBase);
     EXPECT_EQ(WriteSettingInt("Key", 1, kPrimaryRoot), kSettingCannotWrite);
     EXPECT_EQ(ReadSettingInt("Key", 5, kPrimaryRoot), 5);
-    const fs::path product = folder_.Path() / fs::path(longBase.substr(base.size() + 1)) /
-                             "Kestrovan" / "Quorvane";
+    const fs::path product =
+        folder_.Path() / fs::path(longBase.substr(base.size() + 1)) / "Kestrovan" / "Quorvane";
     if (fs::exists(product)) {
         EXPECT_TRUE(fs::is_empty(product)) << "a file was written under a truncated name";
     }

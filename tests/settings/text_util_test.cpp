@@ -125,7 +125,9 @@ TEST(Utf, RoundTripsNonAsciiText) {
 }
 
 TEST(Utf, InvalidUtf8BecomesReplacementCharacter) {
-    const std::wstring wide = Utf8ToUtf16("a\xFF" "b");
+    const std::wstring wide = Utf8ToUtf16(
+        "a\xFF"
+        "b");
     ASSERT_EQ(wide.size(), 3u);
     EXPECT_EQ(wide[0], L'a');
     EXPECT_EQ(wide[1], L'\uFFFD');
