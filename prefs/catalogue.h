@@ -1,0 +1,111 @@
+// The managed Firefox preferences: one constant table that the reader, the writer, Restore and
+// the main window's layout all follow, and the in-memory records that carry their values.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "settings/scrambled_text.h"
+
+// How a check box maps to the stored boolean value.
+enum class PrefKind {
+    InvertedBool,  // checked exactly when the preference holds the clear literal
+    Bool,          // checked exactly when the preference holds the set literal
+    Text,          // a quoted text, backslashes doubled in the file
+};
+
+// One row of the option table.
+struct PrefOption {
+    int section;             // 0 = "acMiscellaneous" page, 1 = "acPrivacy" page
+    int record;              // index into that page's PrefSection
+    const char* control;     // name of the control that shows the value
+    const wchar_t* label;    // check box text; null for the editor path
+    const char* preference;  // Firefox preference name
+    PrefKind kind;
+    bool hasInfo;  // an "Info" button opens a preview of the option
+};
+
+inline constexpr PrefOption kPrefCatalogue[] = {
+    {0, 0, "chb0_0", L"Prevent Firefox from exiting when last tab is closed",
+     "browser.tabs.closeWindowWithLastTab", PrefKind::InvertedBool, false},
+    {0, 1, "chb0_1", L"Do not allow websites to prevent use of right-click",
+     "dom.event.contextmenu.enabled", PrefKind::InvertedBool, false},
+    {0, 2, "chb0_2", L"Do not allow websites to prevent copy and paste",
+     "dom.event.clipboardevents.enabled", PrefKind::InvertedBool, false},
+    {0, 3, "chb0_3", L"Open new tab for search box result", "browser.search.openintab",
+     PrefKind::Bool, true},
+    {0, 4, "chb0_4", L"Disable about:config warning", "browser.aboutConfig.showWarning",
+     PrefKind::InvertedBool, true},
+    {0, 5, "chb0_5", L"View source code in custom editor", "view_source.editor.external",
+     PrefKind::Bool, false},
+    {0, 6, "le0_5", nullptr, "view_source.editor.path", PrefKind::Text, false},
+    {1, 0, "chb1_0", L"Disable WebRTC", "media.peerconnection.enabled", PrefKind::InvertedBool,
+     true},
+    {1, 1, "chb1_1", L"Disable website can read installed plugins", "read plugins", PrefKind::Bool,
+     false},
+    // "Disable ..." and "Prevent ..." switch a feature off: ticked stores false.
+    {1, 2, "chb1_2", L"Disable website can read how much battery mobile device has",
+     "dom.battery.enabled", PrefKind::InvertedBool, false},
+    {1, 3, "chb1_3", L"Disable geolocation", "geo.enabled", PrefKind::InvertedBool, true},
+    {1, 4, "chb1_4", L"Prevent website tracking clicks", "browser.send_pings",
+     PrefKind::InvertedBool, true},
+};
+
+inline constexpr std::size_t kPrefOptionCount = std::size(kPrefCatalogue);
+
+// The editor switch ("chb0_5") and the editor path ("le0_5") work as a pair.
+inline constexpr const PrefOption& kEditorSwitchOption = kPrefCatalogue[5];
+inline constexpr const PrefOption& kEditorPathOption = kPrefCatalogue[6];
+static_assert(kEditorPathOption.kind == PrefKind::Text);
+static_assert(std::string_view(kEditorSwitchOption.preference) == "view_source.editor.external");
+
+// Names whose lines Restore removes from Firefox's preference file, in this order. The editor
+// preferences stay; "webgl.disabled" goes although no option manages it.
+inline constexpr const char* kRestoreNameList[] = {
+    kPrefCatalogue[0].preference,  kPrefCatalogue[1].preference,
+    kPrefCatalogue[2].preference,  kPrefCatalogue[3].preference,
+    kPrefCatalogue[4].preference,  kPrefCatalogue[7].preference,
+    kPrefCatalogue[8].preference,  kPrefCatalogue[9].preference,
+    kPrefCatalogue[10].preference, "webgl.disabled",
+    kPrefCatalogue[11].preference,
+};
+inline constexpr std::size_t kRestoreNameCount = std::size(kRestoreNameList);
+
+// The two boolean words of a preference statement; the reader recognises them by their lengths.
+inline constexpr auto kSetLiteral = Scramble("true");
+inline constexpr auto kClearLiteral = Scramble("false");
+inline constexpr std::size_t kSetLiteralLength = 4;
+inline constexpr std::size_t kClearLiteralLength = 5;
+
+// The keyword that opens every preference statement a profile file holds.
+inline constexpr auto kStatementKeyword = Scramble("user_pref(");
+
+// Capacity of a text value: at most 1024 bytes of UTF-8 and a terminating zero.
+inline constexpr std::size_t kPrefTextCapacity = 1025;
+
+struct PrefValue {
+    std::uint32_t flag;            // check boxes: 1 = checked, 0 = unchecked
+    char text[kPrefTextCapacity];  // the editor path
+};
+
+// One managed preference: the value last read, the value taken from the control at Apply, and
+// whether the last read found it with a recognised value.
+struct PrefRecord {
+    PrefValue current;
+    PrefValue pending;
+    std::uint32_t found;
+};
+
+inline constexpr std::size_t kPrefSectionSize = 20;
+using PrefSection = std::array<PrefRecord, kPrefSectionSize>;
+
+// The record an option's value lives in.
+inline PrefRecord& RecordOf(const PrefOption& option, PrefSection& misc, PrefSection& privacy) {
+    return (option.section == 0 ? misc : privacy)[static_cast<std::size_t>(option.record)];
+}
+inline const PrefRecord& RecordOf(const PrefOption& option, const PrefSection& misc,
+                                  const PrefSection& privacy) {
+    return (option.section == 0 ? misc : privacy)[static_cast<std::size_t>(option.record)];
+}

@@ -1,0 +1,32 @@
+// Writing the chosen values into user.js as Firefox preference statements.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "prefs/catalogue.h"
+
+// Capacity of the generated text.
+inline constexpr std::size_t kPrefOutputCapacity = 20480;
+
+// Store the value taken from a control at Apply.
+void SetPendingFlag(PrefRecord& record, std::uint32_t checked);
+void SetPendingText(PrefRecord& record, const char* utf8Text);
+
+// False when an editor path holds a double quote or a control character: written into user.js it
+// would end the statement early and could add statements of its own.
+bool IsSafeEditorPath(const char* utf8Path);
+
+// True when Apply would write the editor path and that path is not safe.
+bool PendingEditorPathIsUnsafe(const PrefSection& misc);
+
+// Appends one statement line to output (capacity bytes):
+//   user_pref("name", true);   and   user_pref("name", "value");
+void AppendBoolPrefLine(char* output, std::size_t capacity, const char* name, bool setLiteral);
+void AppendTextPrefLine(char* output, std::size_t capacity, const char* name, const char* value);
+
+// Builds the statements in catalogue order and writes them to target, or to the default
+// profile's user.js when target is null. The file is replaced atomically. Before a user.js with
+// statements for other preferences is replaced, it is copied beside itself once. Returns 1 when
+// the file was written, 0 otherwise (nothing on disk changes then).
+int WritePreferences(const wchar_t* target, const PrefSection& misc, const PrefSection& privacy);

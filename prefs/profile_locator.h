@@ -1,0 +1,30 @@
+// Finding Firefox's per-user data and the default profile's files.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "settings/scrambled_text.h"
+
+// The profile file names callers pass to LocateProfileFile.
+extern const ScrambledText kPrefsFileName;          // Firefox's own preference file
+extern const ScrambledText kUserJsFileName;         // the file Apply writes
+extern const ScrambledText kRestoreBackupFileName;  // Restore's one-time copy of prefs.js
+
+inline constexpr std::size_t kPathCapacity = 260;
+
+// True when Firefox's profile list can be opened for reading.
+bool IsFirefoxInstalled();
+
+// Writes the full path of fileName in the default profile into out and returns out; returns null
+// with out emptied when the profile list cannot be read or the path would not fit capacity.
+wchar_t* LocateProfileFile(wchar_t* out, std::size_t capacity, ScrambledText fileName);
+
+// The default profile named by a profile list: the first install's default, else the profile
+// marked Default=1, else the first profile. An empty path when the list names none.
+struct ProfileChoice {
+    std::wstring path;
+    bool isRelative = true;
+};
+ProfileChoice ChooseDefaultProfile(std::wstring_view profileList);
