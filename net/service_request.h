@@ -6,17 +6,18 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "settings/product.h"
 #include "settings/scrambled_text.h"
 
 // The numbers every request carries: product, program version and edition. The usage report adds
 // its kind.
 constexpr std::int32_t kProductNumber = 5;
-constexpr std::int32_t kVersionNumber = 100001;
+constexpr std::int32_t kVersionNumber = kProductVersionNumber;
 constexpr std::int32_t kEditionNumber = 1;
 constexpr std::int32_t kUsageReportKind = 2;
 
 // The program's version as text; InstalledVersion holds it after an update check.
-constexpr char kProgramVersion[] = "1.0.1";
+constexpr const char* kProgramVersion = kProductVersion;
 
 // Texts for WinINet, turned into UTF-16 with UnscrambleWide at each use.
 extern const ScrambledText kUserAgentName;

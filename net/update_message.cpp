@@ -2,10 +2,11 @@
 #include "net/update_message.h"
 
 #include "net/update_check.h"
+#include "settings/product.h"
+#include "settings/text_util.h"
 
 namespace {
 
-constexpr wchar_t kProductName[] = L"Quorvane";
 constexpr wchar_t kNewVersionText[] = L"New version available. Would you like to download it.";
 constexpr wchar_t kLatestVersionText[] = L"You are using the latest version of ";
 constexpr wchar_t kUnavailableText[] = L"Service is currently unavailable.";
@@ -21,7 +22,7 @@ UpdateMessage MessageForUpdateResult(int result, int force) {
         message.offersDownload = true;
     } else if (force != 0 && result == kUpToDate) {
         message.show = true;
-        message.text = std::wstring(kLatestVersionText) + kProductName;
+        message.text = std::wstring(kLatestVersionText) + Utf8ToUtf16(kProductName);
     } else if (force != 0 && result == kServiceUnavailable) {
         message.show = true;
         message.text = kUnavailableText;

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "settings/atomic_file.h"
+#include "settings/product.h"
 #include "settings/text_util.h"
 
 namespace {
@@ -19,8 +20,6 @@ constexpr auto kSettingsFileName = Scramble("settings.ini");
 constexpr auto kReadMode = Scramble("rb");
 constexpr auto kWriteMode = Scramble("wb");
 
-constexpr char kCompanyName[] = "Kestrovan";
-constexpr char kProductName[] = "Quorvane";
 constexpr std::size_t kFolderNameCapacity = 31;
 constexpr std::size_t kPathCapacity = 260;
 
