@@ -3,18 +3,15 @@
 // through its inspection page before and after acting. ServiceStopped.* runs after the fixture
 // has stopped the service.
 #include <windows.h>
-#include <wininet.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <memory>
 #include <string>
 
 #include "net/net_client.h"
 #include "net/update_message.h"
 #include "settings/settings_store.h"
+#include "tests/net/live_service.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -22,70 +19,14 @@ namespace {
 constexpr int kAutomatic = 0;
 constexpr int kForced = 1;
 
-struct InternetCloser {
-    void operator()(void* handle) const { InternetCloseHandle(handle); }
-};
-using UniqueInternet = std::unique_ptr<void, InternetCloser>;
-
-// The whole body of a GET request, or "" when the service does not answer.
-std::string HttpGet(const std::wstring& url) {
-    const UniqueInternet session(
-        InternetOpenW(L"Quorvane tests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    if (!session) {
-        return "";
-    }
-    const UniqueInternet request(
-        InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0,
-                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    if (!request) {
-        return "";
-    }
-    std::string body;
-    char chunk[4096];
-    DWORD read = 0;
-    while (InternetReadFile(request.get(), chunk, sizeof chunk, &read) && read > 0) {
-        body.append(chunk, read);
-    }
-    return body;
-}
-
-// The service's database as its inspection page shows it: per table, the row count and the
-// newest row.
-class Inspection {
+// The service of this test run, as seen through its inspection page.
+class Inspection : public ServiceInspection {
 public:
-    Inspection()
-        : body_(HttpGet(L"http://127.0.0.1:" + std::to_wstring(QUORVANE_TEST_SERVICE_PORT) +
-                        L"/v1/inspect")) {}
-
-    long Count(const std::string& table) const {
-        const std::size_t at = Find(table);
-        return at == std::string::npos ? -1 : std::strtol(body_.c_str() + at, nullptr, 10);
-    }
-    // The newest row as a JSON object without its time, e.g. "product":5,...,"usage":9}
-    std::string Latest(const std::string& table) const {
-        std::size_t at = Find(table);
-        if (at == std::string::npos ||
-            (at = body_.find("\"latest\":[{", at)) == std::string::npos ||
-            (at = body_.find(',', at)) == std::string::npos) {
-            return "";
-        }
-        return body_.substr(at + 1, body_.find('}', at) - at);
-    }
-    const std::string& Body() const { return body_; }
-
-private:
-    std::size_t Find(const std::string& table) const {
-        const std::string marker = "\"" + table + "\":{\"count\":";
-        const std::size_t at = body_.find(marker);
-        return at == std::string::npos ? at : at + marker.size();
-    }
-
-    std::string body_;
+    Inspection() : ServiceInspection(QUORVANE_TEST_SERVICE_PORT) {}
 };
 
 void Publish(const char* version) {
-    std::ofstream release(QUORVANE_TEST_RELEASE_FILE, std::ios::binary | std::ios::trunc);
-    release << version << "\n";
+    PublishRelease(QUORVANE_TEST_RELEASE_FILE, version);
 }
 
 class NetTest : public ::testing::Test {
