@@ -1,0 +1,152 @@
+// Accessor operations: check state, text, enabling, fonts, anchors, popup menus and the toolbar
+// selection.
+#include "ui/accessors.h"
+
+#include <commctrl.h>
+
+#include "settings/text_util.h"
+#include "ui/dpi.h"
+#include "ui/messages.h"
+
+bool UIControl::IsChecked() const {
+    return SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void UIControl::SetChecked(bool checked) {
+    SendMessageW(hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+std::wstring UIControl::Text() const {
+    wchar_t buffer[kTextCapacity] = {};
+    const int length = GetWindowTextW(hwnd, buffer, static_cast<int>(kTextCapacity));
+    return std::wstring(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+void UIControl::SetText(const std::wstring& text) {
+    SetWindowTextW(hwnd, text.c_str());
+}
+
+void UIControl::ClearText() {
+    SetWindowTextW(hwnd, L"");
+}
+
+void UIControl::Enable(bool enabled) {
+    EnableWindow(hwnd, enabled ? TRUE : FALSE);
+}
+
+void UIFontControl::SetFont(const UIFontSpec& spec) {
+    if (hwnd == nullptr) {
+        return;
+    }
+    HWND parent = GetParent(hwnd);
+    const unsigned dpi = parent != nullptr ? WindowDpi(parent) : 96;
+    const std::int32_t height = EffectiveFontHeight(spec.height, dpi);
+    const std::uint64_t key = FontCacheKey(spec.faceName, height, spec.weight);
+
+    auto found = fontCache.find(key);
+    if (found == fontCache.end()) {
+        LOGFONTW description = MessageFontDescription();
+        description.lfHeight = height;
+        description.lfWeight = spec.weight;
+        BoundedCopyWide(description.lfFaceName, spec.faceName.c_str(), LF_FACESIZE);
+        found = fontCache.emplace(key, ui::FontHandle(CreateFontIndirectW(&description))).first;
+    }
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(found->second.Get()), TRUE);
+}
+
+namespace {
+
+void RecordAnchor(std::map<HWND, AnchorRule>& anchors, HWND control, HWND owner, AnchorRule flags) {
+    if (anchors.count(control) != 0) {
+        return;
+    }
+    AnchorRule rule = flags;
+    if (MeasureAnchorRule(control, owner, rule)) {
+        anchors.emplace(control, rule);
+    }
+}
+
+AnchorRule Flags(bool top, bool right, bool bottom, bool left, bool half) {
+    AnchorRule rule;
+    rule.top = top;
+    rule.right = right;
+    rule.bottom = bottom;
+    rule.left = left;
+    rule.half = half;
+    return rule;
+}
+
+constexpr UINT_PTR kMenuSubclassId = 1;
+constexpr int kMenuOffsetY = 48;  // the menu opens this many pixels below the control's top
+
+}  // namespace
+
+void UIButton::Anchor(bool top, bool right, bool bottom, bool left, bool half) {
+    RecordAnchor(anchors, hwnd, owner, Flags(top, right, bottom, left, half));
+}
+
+void UIButton::LayoutAnchors(const AnchorDelta& delta) const {
+    for (const auto& [control, rule] : anchors) {
+        ApplyPlacement(control, PlaceButton(rule, delta));
+    }
+}
+
+void UIStatic::Anchor(bool top, bool right, bool bottom, bool left, bool half) {
+    RecordAnchor(anchors, hwnd, owner, Flags(top, right, bottom, left, half));
+}
+
+void UIStatic::LayoutAnchors(const AnchorDelta& delta) const {
+    for (const auto& [control, rule] : anchors) {
+        ApplyPlacement(control, PlaceStatic(rule, delta));
+    }
+}
+
+void UIStatic::AttachMenu() {
+    SetWindowSubclass(hwnd, MenuProcedure, kMenuSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+ControlHandle UIStatic::AddMenuItem(const std::wstring& text) {
+    if (menuItems.size() >= kMaxMenuItems) {
+        return ControlHandle{};
+    }
+    menuItems.push_back(text);
+    return ControlHandle{hwnd, menuItems.size()};
+}
+
+void UIStatic::ShowMenu(HWND control) const {
+    UINT_PTR choice = 0;
+    ui::MenuHandle menu(CreatePopupMenu());
+    RECT rect{};
+    if (menu && GetWindowRect(control, &rect)) {
+        for (std::size_t i = 0; i < menuItems.size(); ++i) {
+            AppendMenuW(menu.Get(), MF_STRING, i + 1, menuItems[i].c_str());
+        }
+        choice = static_cast<UINT_PTR>(
+            TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_VERPOSANIMATION, rect.left,
+                           rect.top + kMenuOffsetY, 0, control, nullptr));
+    }
+    menu.Reset();
+    PostMessageW(owner, WM_UI_MENUCOMMAND, choice, reinterpret_cast<LPARAM>(control));
+}
+
+LRESULT CALLBACK UIStatic::MenuProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR subclassId, DWORD_PTR referenceData) {
+    switch (message) {
+        case WM_LBUTTONUP:
+            reinterpret_cast<const UIStatic*>(referenceData)->ShowMenu(window);
+            return 0;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(window, MenuProcedure, subclassId);
+            return DefSubclassProc(window, message, wParam, lParam);
+        default:
+            return DefSubclassProc(window, message, wParam, lParam);
+    }
+}
+
+void UIToolbarButton::Select() {
+    if (selectedId != 0) {
+        SendMessageW(hwnd, TB_CHECKBUTTON, static_cast<WPARAM>(selectedId), FALSE);
+    }
+    SendMessageW(hwnd, TB_CHECKBUTTON, static_cast<WPARAM>(id), TRUE);
+    selectedId = id;
+}

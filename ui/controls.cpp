@@ -1,0 +1,239 @@
+// Control creation, the name registry, sections, the toolbar and anchor layout of a window.
+#include "ui/controls.h"
+
+#include <commctrl.h>
+
+#include "ui/dpi.h"
+
+namespace {
+
+constexpr unsigned kDefaultEditLimit = 32767;
+
+}  // namespace
+
+UIControls::UIControls(HINSTANCE moduleInstance, HWND parentWindow, double scale)
+    : instance(moduleInstance),
+      parent(parentWindow),
+      toolbar(nullptr),
+      font(CreateMessageFont()),
+      registry(8),
+      currentSection(0),
+      sectionOpened(false),
+      dpiScale(scale),
+      pendingToolbarButtons(0),
+      nextToolbarImage(0),
+      nextId(200) {
+    registry.max_load_factor(1.0f);
+    SendMessageW(parent, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+}
+
+ControlHandle UIControls::Create(const std::string& name, const wchar_t* className,
+                                 const std::wstring& text, DWORD style, int x, int y, int width,
+                                 int height, bool visibleInSection, int section, ControlKind kind) {
+    const DWORD visibility = section < 1 ? WS_VISIBLE : 0;
+    HWND control = CreateWindowExW(
+        0, className, text.c_str(), WS_CHILD | visibility | style, ScaleValue(x, dpiScale),
+        ScaleValue(y, dpiScale), ScaleValue(width, dpiScale), ScaleValue(height, dpiScale), parent,
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nextId)), instance, nullptr);
+    if (control == nullptr) {
+        return ControlHandle{};
+    }
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    // A name that is already taken keeps its first record; this control still used an id.
+    registry.try_emplace(name, ControlRecord{control, nextId, section, visibleInSection, kind});
+    return ControlHandle{control, nextId++};
+}
+
+ControlHandle UIControls::AddCheckBox(const std::string& name, const std::wstring& text, int x,
+                                      int y, int width, int height, bool visibleInSection,
+                                      int section) {
+    return Create(name, L"Button", text, WS_TABSTOP | BS_AUTOCHECKBOX, x, y, width, height,
+                  visibleInSection, section, ControlKind::CheckBox);
+}
+
+ControlHandle UIControls::AddPushButton(const std::string& name, const std::wstring& text, int x,
+                                        int y, int width, int height, bool visibleInSection,
+                                        int section) {
+    return Create(name, L"Button", text, WS_TABSTOP | BS_FLAT, x, y, width, height,
+                  visibleInSection, section, ControlKind::PushButton);
+}
+
+void UIControls::AddEdit(const std::string& name, const std::wstring& text, int x, int y, int width,
+                         int height, unsigned maxLength, bool visibleInSection, int section,
+                         bool readOnly) {
+    const DWORD style = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0);
+    const ControlHandle edit = Create(name, L"Edit", text, style, x, y, width, height,
+                                      visibleInSection, section, ControlKind::EditBox);
+    if (edit.hwnd != nullptr) {
+        SendMessageW(edit.hwnd, EM_LIMITTEXT, maxLength != 0 ? maxLength : kDefaultEditLimit, 0);
+    }
+}
+
+ControlHandle UIControls::AddStatic(const std::string& name, const std::wstring& text, int x, int y,
+                                    int width, int height, bool visibleInSection, int section,
+                                    std::uint32_t iconId) {
+    const DWORD style = iconId != 0 ? SS_ICON | SS_NOTIFY : SS_LEFT;
+    const ControlHandle control = Create(name, L"Static", text, style, x, y, width, height,
+                                         visibleInSection, section, ControlKind::StaticControl);
+    if (control.hwnd != nullptr && iconId != 0) {
+        // Loaded at the control's pixel size, so each DPI gets the picture drawn for it.
+        ui::IconHandle icon(static_cast<HICON>(
+            LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, ScaleValue(width, dpiScale),
+                       ScaleValue(height, dpiScale), LR_LOADTRANSPARENT)));
+        SendMessageW(control.hwnd, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon.Get()));
+        if (icon) {
+            staticIcons.push_back(std::move(icon));
+        }
+    }
+    return control;
+}
+
+void UIControls::CreateToolbar(int iconSize, const std::uint32_t* iconIds, std::size_t count) {
+    if (toolbar != nullptr) {
+        return;
+    }
+    pendingToolbarButtons = static_cast<std::uint32_t>(count);
+    toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD, 0, 0, 0, 0, parent, nullptr,
+                              instance, nullptr);
+    if (toolbar == nullptr) {
+        return;
+    }
+    const int size = ScaleValue(iconSize, dpiScale);
+    toolbarImages.Reset(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK | ILC_HIGHQUALITYSCALE,
+                                         static_cast<int>(count) + 1, 0));
+    for (std::size_t i = 0; i < count; ++i) {
+        // Loaded at the list's size, so each DPI gets the picture drawn for it.
+        const ui::IconHandle icon(static_cast<HICON>(
+            LoadImageW(instance, MAKEINTRESOURCEW(iconIds[i]), IMAGE_ICON, size, size, 0)));
+        ImageList_ReplaceIcon(toolbarImages.Get(), -1, icon.Get());
+    }
+    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages.Get()));
+
+    TBBUTTON separator{};
+    separator.fsState = TBSTATE_ENABLED;
+    separator.fsStyle = BTNS_SEP;
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(toolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&separator));
+}
+
+ControlHandle UIControls::AddToolbarButton(const std::string& name) {
+    if (toolbar == nullptr) {
+        return ControlHandle{};
+    }
+    TBBUTTON button{};
+    button.iBitmap = nextToolbarImage;
+    button.idCommand = static_cast<int>(nextId);
+    button.fsState = TBSTATE_ENABLED;
+    button.fsStyle = BTNS_BUTTON;
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    if (!SendMessageW(toolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button))) {
+        return ControlHandle{};
+    }
+    ++nextToolbarImage;
+    if (pendingToolbarButtons > 0 && --pendingToolbarButtons == 0) {
+        SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+        ShowWindow(toolbar, SW_SHOWNORMAL);
+    }
+    registry.try_emplace(name,
+                         ControlRecord{toolbar, nextId, -1, true, ControlKind::ToolbarButton});
+    SendMessageW(toolbar, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    return ControlHandle{toolbar, nextId++};
+}
+
+void UIControls::Reserve(std::size_t n) {
+    registry.reserve(n);
+}
+
+const ControlRecord* UIControls::Lookup(const std::string& name, ControlKind kind) const {
+    const auto found = registry.find(name);
+    if (found == registry.end() || found->second.kind != kind) {
+        return nullptr;
+    }
+    return &found->second;
+}
+
+template <typename Accessor>
+Accessor* UIControls::PointAccessor(std::unique_ptr<Accessor>& slot, const std::string& name,
+                                    ControlKind kind) {
+    if (!slot) {
+        slot = std::make_unique<Accessor>();
+    }
+    const ControlRecord* record = Lookup(name, kind);
+    if (record == nullptr) {
+        return nullptr;
+    }
+    slot->PointAt(record->hwnd);
+    return slot.get();
+}
+
+UIToolbarButton* UIControls::FindToolbarButton(const std::string& name) {
+    if (!toolbarButtonAccessor) {
+        toolbarButtonAccessor = std::make_unique<UIToolbarButton>();
+    }
+    const ControlRecord* record = Lookup(name, ControlKind::ToolbarButton);
+    if (record == nullptr || record->id == 0) {
+        return nullptr;
+    }
+    toolbarButtonAccessor->PointAt(record->hwnd, record->id);
+    return toolbarButtonAccessor.get();
+}
+
+UIButton* UIControls::FindPushButton(const std::string& name) {
+    UIButton* button = PointAccessor(pushButtonAccessor, name, ControlKind::PushButton);
+    pushButtonAccessor->SetOwner(parent);
+    return button;
+}
+
+UIControl* UIControls::FindCheckBox(const std::string& name) {
+    return PointAccessor(checkBoxAccessor, name, ControlKind::CheckBox);
+}
+
+UIFontControl* UIControls::FindEdit(const std::string& name) {
+    return PointAccessor(editAccessor, name, ControlKind::EditBox);
+}
+
+UIControl* UIControls::FindRadioButton(const std::string& name) {
+    return PointAccessor(radioButtonAccessor, name, ControlKind::RadioButton);
+}
+
+UIStatic* UIControls::FindStatic(const std::string& name) {
+    UIStatic* control = PointAccessor(staticAccessor, name, ControlKind::StaticControl);
+    staticAccessor->SetOwner(parent);
+    return control;
+}
+
+void UIControls::ShowSection(int n) {
+    if (n == currentSection) {
+        return;
+    }
+    for (const auto& [name, record] : registry) {
+        if (record.section == -1) {
+            continue;
+        }
+        const bool show = record.section == n && record.visibleInSection;
+        ShowWindow(record.hwnd, show ? SW_SHOW : SW_HIDE);
+    }
+    currentSection = n;
+    if (n >= 1) {
+        sectionOpened = true;
+    }
+}
+
+std::string UIControls::NameOf(HWND control) const {
+    for (const auto& [name, record] : registry) {
+        if (record.hwnd == control) {
+            return name;
+        }
+    }
+    return std::string();
+}
+
+void UIControls::LayoutAnchors(int referenceWidth, int referenceHeight, const RECT& windowRect) {
+    const AnchorDelta delta = DeltaOf(referenceWidth, referenceHeight, windowRect);
+    if (staticAccessor) {
+        staticAccessor->LayoutAnchors(delta);
+    }
+    if (pushButtonAccessor) {
+        pushButtonAccessor->LayoutAnchors(delta);
+    }
+}

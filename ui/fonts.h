@@ -1,0 +1,33 @@
+// Font requests, the per-DPI font heights and the cache key under which an accessor keeps the
+// fonts it made.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "ui/handles.h"
+
+// A font request. Callers use "Segoe UI" with heights -12, -14 and -22.
+struct UIFontSpec {
+    UIFontSpec(std::int32_t requestedHeight, bool bold, std::wstring face);
+
+    std::wstring faceName;
+    std::int32_t height;  // a LOGFONT height: negative = character height in pixels
+    std::int32_t weight;  // 700 when bold, else 400
+};
+
+// The height a request gets at a DPI: -22 and -14 grow at 120 and 144 DPI (see the table in
+// fonts.cpp); every other height, and every height at any other DPI, stays as requested.
+std::int32_t EffectiveFontHeight(std::int32_t requestedHeight, unsigned dpi);
+
+// 64-bit FNV-1a over the UTF-16LE bytes of faceName + decimal height + decimal weight.
+std::uint64_t FontCacheKey(const std::wstring& faceName, std::int32_t height, std::int32_t weight);
+
+// The system message font as SystemParametersInfoW(SPI_GETNONCLIENTMETRICS) reports it; a zeroed
+// description (the system's default font) when the call fails.
+LOGFONTW MessageFontDescription();
+
+// A new font of the system message font, without DPI adjustment.
+ui::FontHandle CreateMessageFont();
