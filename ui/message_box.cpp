@@ -3,6 +3,9 @@
 
 #include "ui/ui_core.h"
 
+// The structure size the program was written for (64-bit).
+static_assert(sizeof(MSGBOXPARAMSW) == 80);
+
 int ShowMessage(const UICore& window, const std::wstring& caption, const std::wstring& text,
                 unsigned type) {
     MSGBOXPARAMSW params{};

@@ -51,8 +51,6 @@ struct SizeCase {
     int expectedHeight;
 };
 
-// Windows clamps a window to the screen's largest track size; the 144-DPI case needs a screen
-// wider than 1374 pixels (the test command runs Xvfb at 1600 x 1200).
 TEST(DpiWindowSize, IsTheDesignSizeTimesTheScale) {
     const std::vector<SizeCase> cases = {
         {96, 916, 640, 916, 640},   {96, 400, 301, 400, 301},  {120, 916, 640, 1145, 800},
