@@ -28,12 +28,6 @@ prefix="$build/wineprefix-screenshots-$dpi"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 scripts/wine-prefix.sh start "$prefix" "$dpi" >/dev/null
-# Wine's own fonts (the caption buttons' Marlett, its Tahoma) where the system finds them.
-for font in /usr/share/wine/fonts/{marlett,tahoma,tahomabd}.ttf; do
-  if [ -e "$font" ]; then
-    cp "$font" "$prefix/drive_c/windows/Fonts/"
-  fi
-done
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 for view in "${views[@]}"; do

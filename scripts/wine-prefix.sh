@@ -14,6 +14,17 @@ case "$action" in
     wineserver -k 2>/dev/null || true
     mkdir -p "$WINEPREFIX"
     wine wineboot -i >/dev/null 2>&1
+    # No real browser in tests: pages the program opens are recorded by record-url.sh.
+    wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers \
+      /d "$(cd "$(dirname "$0")" && pwd)/record-url.sh" /f >/dev/null 2>&1
+    # Wine's own Tahoma and Marlett (the dialog font and the caption buttons' glyphs) where the
+    # system finds them. Without Tahoma the stand-in font reports '!' as its word-break character,
+    # and link controls then show "<A HREF=...>" as plain text.
+    for font in /usr/share/wine/fonts/{marlett,tahoma,tahomabd}.ttf; do
+      if [ -e "$font" ]; then
+        cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+      fi
+    done
     if [ -n "${3:-}" ]; then
       wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$3" /f >/dev/null 2>&1
     fi
