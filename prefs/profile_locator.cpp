@@ -15,6 +15,7 @@ constexpr auto kProfileListName = Scramble("profiles.ini");
 constexpr auto kPrefsName = Scramble("prefs.js");
 constexpr auto kUserJsName = Scramble("user.js");
 constexpr auto kBackupName = Scramble("prefs.js.quorvane-backup");
+constexpr auto kLockName = Scramble("parent.lock");
 
 // The profile list is a few hundred bytes; anything this large is not one.
 constexpr std::size_t kMaxProfileListSize = 1024u * 1024u;
@@ -163,6 +164,7 @@ bool BuildProfileFolder(const ProfileChoice& choice, wchar_t* out, std::size_t c
 const ScrambledText kPrefsFileName = kPrefsName;
 const ScrambledText kUserJsFileName = kUserJsName;
 const ScrambledText kRestoreBackupFileName = kBackupName;
+const ScrambledText kProfileLockFileName = kLockName;
 
 ProfileChoice ChooseDefaultProfile(std::wstring_view profileList) {
     const ProfileList list = ParseProfileList(profileList);

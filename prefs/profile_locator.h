@@ -11,6 +11,7 @@
 extern const ScrambledText kPrefsFileName;          // Firefox's own preference file
 extern const ScrambledText kUserJsFileName;         // the file Apply writes
 extern const ScrambledText kRestoreBackupFileName;  // Restore's one-time copy of prefs.js
+extern const ScrambledText kProfileLockFileName;    // held open by a running Firefox
 
 inline constexpr std::size_t kPathCapacity = 260;
 

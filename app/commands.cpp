@@ -1,0 +1,163 @@
+// The main window's commands: what each button, menu item and icon does.
+#include <string>
+
+#include "app/main_window.h"
+#include "app/profile_in_use.h"
+
+#include <shellapi.h>
+#include "dialogs/about_dialog.h"
+#include "dialogs/info_dialog.h"
+#include "dialogs/settings_dialog.h"
+#include "net/net_client.h"
+#include "prefs/file_dialogs.h"
+#include "prefs/pref_reader.h"
+#include "prefs/pref_writer.h"
+#include "prefs/restore.h"
+#include "res/resource_ids.h"
+#include "settings/text_util.h"
+#include "ui/message_box.h"
+
+namespace {
+
+constexpr const char* kSectionButtons[] = {"acMiscellaneous", "acPrivacy", "acRestore"};
+constexpr int kRestoreSection = 2;
+constexpr std::size_t kInfoPrefixLength = 7;  // "btnInfo"
+constexpr unsigned kMessageOkCancel = 1;      // MB_OKCANCEL
+constexpr int kAnswerOk = 1;                  // IDOK
+
+}  // namespace
+
+void MainWindow::SelectSectionCommand(int section) {
+    UIControls& registry = *Controls();
+    registry.ShowSection(section);
+    if (UIToolbarButton* button = registry.FindToolbarButton(kSectionButtons[section])) {
+        button->Select();
+    }
+    if (UIButton* apply = registry.FindPushButton("btnApply")) {
+        apply->Enable(section != kRestoreSection);
+    }
+}
+
+void MainWindow::ShowAboutCommand() {
+    dlgAbout about(IDD_ABOUT);
+    about.RunDialog();
+}
+
+void MainWindow::ShowSettingsCommand() {
+    dlgSettings settings(IDD_SETTINGS);
+    settings.RunDialog();
+}
+
+void MainWindow::CheckUpdateCommand() {
+    OfferDownload(CheckForUpdate(1, updateState), 1);
+}
+
+void MainWindow::DonateCommand() {
+    wchar_t verb[kUnscrambledCapacity];
+    wchar_t address[kUnscrambledCapacity];
+    ShellExecuteW(nullptr, UnscrambleWide(verb, scrambledConstants.shellVerb),
+                  UnscrambleWide(address, scrambledConstants.donationPage), nullptr, nullptr,
+                  SW_SHOWNORMAL);
+}
+
+void MainWindow::EditorToggleCommand() {
+    UIControls& registry = *Controls();
+    const UIControl* editorSwitch = registry.FindCheckBox(kEditorSwitchOption.control);
+    const bool checked = editorSwitch != nullptr && editorSwitch->IsChecked();
+    if (UIButton* browse = registry.FindPushButton("tb0_5")) {
+        browse->Enable(checked);
+    }
+}
+
+void MainWindow::ShowInfoCommand() {
+    UIControls& registry = *Controls();
+    const std::string name = LastCommandControlName();
+    if (name.size() < kInfoPrefixLength) {
+        return;
+    }
+    const std::string suffix = name.substr(kInfoPrefixLength);
+    std::wstring title;
+    if (const UIControl* box = registry.FindCheckBox("chb" + suffix)) {
+        title = L" - " + box->Text();
+    } else if (const UIControl* radio = registry.FindRadioButton("rbtn" + suffix)) {
+        title = L" - " + radio->Text();
+    } else if (const UIStatic* label = registry.FindStatic("lbl" + suffix)) {
+        title = L" - " + label->Text();
+    }
+    const std::size_t underscore = suffix.find('_');
+    if (underscore == std::string::npos) {
+        return;
+    }
+    const std::string previewKey = suffix.substr(0, underscore) + suffix.substr(underscore + 1);
+    dlgInfo preview(IDD_PREVIEW, previewKey, title);
+    preview.SetCloseOnClick();
+    preview.RunDialog();
+    usageInfoOpened = true;
+}
+
+void MainWindow::BrowseEditorCommand() {
+    const std::wstring path = ShowOpenFileDialog(Handle(), L"Executable Files (*.exe)");
+    if (path.empty()) {
+        return;
+    }
+    if (UIFontControl* edit = Controls()->FindEdit(kEditorPathOption.control)) {
+        edit->SetText(path);
+    }
+}
+
+// Copies the state of the check boxes and the editor path into the records' pending values.
+void MainWindow::TakePendingValues() {
+    UIControls& registry = *Controls();
+    for (const PrefOption& option : kPrefCatalogue) {
+        PrefRecord& record = RecordOf(option, miscPrefs, privacyPrefs);
+        if (option.kind == PrefKind::Text) {
+            const UIFontControl* edit = registry.FindEdit(option.control);
+            const std::wstring path = edit != nullptr ? edit->Text() : L"";
+            if (!path.empty()) {
+                SetPendingText(record, Utf16ToUtf8(path.c_str()).c_str());
+            }
+            continue;
+        }
+        const UIControl* box = registry.FindCheckBox(option.control);
+        SetPendingFlag(record, box != nullptr && box->IsChecked() ? 1 : 0);
+    }
+}
+
+void MainWindow::ApplyCommand() {
+    TakePendingValues();
+    if (PendingEditorPathIsUnsafe(miscPrefs)) {
+        Tell(L"The editor path contains characters that are not allowed in a file name.");
+        return;
+    }
+    if (firefoxInstalled) {
+        const int written = WritePreferences(nullptr, miscPrefs, privacyPrefs);
+        ReadPreferences(miscPrefs, privacyPrefs);
+        Tell(written == 1 ? L"Restart of Firefox is required for changes to take effect."
+                          : L"The preferences could not be saved to user.js.");
+    } else {
+        const std::wstring target =
+            ShowSaveFileDialog(Handle(), L"user", L"Preferences (*.js)", L"js");
+        if (!target.empty()) {
+            WritePreferences(target.c_str(), miscPrefs, privacyPrefs);
+        }
+    }
+    usageApplied = true;
+}
+
+void MainWindow::RestoreCommand() {
+    if (Tell(L"Firefox have to be closed before restoring preferences.", kMessageOkCancel) !=
+        kAnswerOk) {
+        return;
+    }
+    if (IsProfileInUse()) {
+        Tell(L"Firefox is still running. Close it and try Restore again.");
+        return;
+    }
+    const int result = RestorePreferences();
+    if (result != kRestoreDone) {
+        Tell(L"Firefox preferences have not been restored. Error: " + std::to_wstring(result));
+        return;
+    }
+    SetBoxes(false);
+    Tell(L"Firefox preferences have been successfully restored.");
+}

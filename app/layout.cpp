@@ -1,0 +1,168 @@
+// The main window's controls: toolbar, the two option sections built from the catalogue, the
+// Restore section and the three controls along the bottom. Creation order fixes command ids.
+#include <string>
+
+#include "app/main_window.h"
+#include "prefs/pref_reader.h"
+#include "res/resource_ids.h"
+#include "settings/text_util.h"
+
+namespace {
+
+constexpr int kToolbarIconSize = 96;
+constexpr std::uint32_t kToolbarIcons[] = {IDI_SECTION_OPTIONS, IDI_SECTION_PRIVACY,
+                                           IDI_SECTION_RESTORE, IDI_SECTION_ABOUT};
+constexpr const char* kSectionButtons[] = {"acMiscellaneous", "acPrivacy", "acRestore"};
+constexpr const char kAboutButton[] = "acAbout";
+constexpr std::size_t kExpectedControls = 64;
+
+// Rows of options: option k of a section sits at y = 120 + 25k, its Info button 2 units lower.
+constexpr int kOptionLeft = 16;
+constexpr int kFirstRowTop = 120;
+constexpr int kRowHeight = 25;
+constexpr int kInfoOffset = 2;
+constexpr int kInfoWidth = 75;
+constexpr int kInfoHeight = 21;
+
+struct SectionColumns {
+    int boxWidth;
+    int infoLeft;
+};
+constexpr SectionColumns kSectionColumns[] = {{300, 370}, {360, 410}};
+
+// The editor path under "chb0_5" and its browse button.
+constexpr int kEditorLeft = 32;
+constexpr int kEditorTop = 270;
+constexpr int kEditorWidth = 325;
+constexpr int kEditorHeight = 21;
+constexpr unsigned kEditorMaxLength = 260;
+constexpr const char kBrowseButton[] = "tb0_5";
+constexpr int kBrowseWidth = 30;
+
+}  // namespace
+
+void MainWindow::BuildLayout() {
+    UIControls& registry = *Controls();
+    BuildToolbar(registry);
+    BuildOptionSection(registry, 0);
+    BuildOptionSection(registry, 1);
+    BuildRestoreSection(registry);
+    BuildBottomControls(registry);
+}
+
+void MainWindow::BuildToolbar(UIControls& registry) {
+    registry.CreateToolbar(kToolbarIconSize, kToolbarIcons, std::size(kToolbarIcons));
+    registry.Reserve(kExpectedControls);
+    for (int section = 0; section < static_cast<int>(std::size(kSectionButtons)); ++section) {
+        const ControlHandle button = registry.AddToolbarButton(kSectionButtons[section]);
+        if (section == 0) {
+            if (UIToolbarButton* first = registry.FindToolbarButton(kSectionButtons[0])) {
+                first->Select();
+            }
+        }
+        OnCommand(button, [this, section] { SelectSectionCommand(section); });
+    }
+    OnCommand(registry.AddToolbarButton(kAboutButton), [this] { ShowAboutCommand(); });
+}
+
+void MainWindow::BuildOptionSection(UIControls& registry, int section) {
+    const SectionColumns& columns = kSectionColumns[section];
+    for (const PrefOption& option : kPrefCatalogue) {
+        if (option.section != section) {
+            continue;
+        }
+        if (option.kind == PrefKind::Text) {
+            registry.AddEdit(option.control, L"", kEditorLeft, kEditorTop, kEditorWidth,
+                             kEditorHeight, kEditorMaxLength, true, section, false);
+            const ControlHandle browse =
+                registry.AddPushButton(kBrowseButton, L"...", columns.infoLeft, kEditorTop,
+                                       kBrowseWidth, kEditorHeight, true, section);
+            OnCommand(browse, [this] { BrowseEditorCommand(); });
+            continue;
+        }
+        const int top = kFirstRowTop + kRowHeight * option.record;
+        const ControlHandle box =
+            registry.AddCheckBox(option.control, option.label, kOptionLeft, top, columns.boxWidth,
+                                 kRowHeight, true, section);
+        if (option.hasInfo) {
+            const std::string name =
+                "btnInfo" + std::to_string(section) + "_" + std::to_string(option.record);
+            const ControlHandle info =
+                registry.AddPushButton(name, L"Info", columns.infoLeft, top + kInfoOffset,
+                                       kInfoWidth, kInfoHeight, true, section);
+            OnCommand(info, [this] { ShowInfoCommand(); });
+        }
+        if (&option == &kEditorSwitchOption) {
+            OnCommand(box, [this] { EditorToggleCommand(); });
+        }
+    }
+}
+
+void MainWindow::BuildRestoreSection(UIControls& registry) {
+    const UIFontSpec warningFont(-12, true, L"Segoe UI");
+    registry.AddStatic("lbl2_0",
+                       L"Restores all preferences changed by this software to their default "
+                       L"value.",
+                       16, 120, 500, 25, true, 2, 0);
+    registry.AddStatic("lbl2_1",
+                       L"Note: user.js will be deleted. If you have custom preferences in this "
+                       L"file, they will be lost.\r\n\r\nMake a backup of your custom preferences "
+                       L"before using this function.",
+                       16, 150, 500, 75, true, 2, 0);
+    if (UIStatic* warning = registry.FindStatic("lbl2_1")) {
+        warning->SetFont(warningFont);
+    }
+    const ControlHandle restore =
+        registry.AddPushButton("btnRestore", L"Restore", 16, 240, 75, 21, true, 2);
+    OnCommand(restore, [this] { RestoreCommand(); });
+}
+
+void MainWindow::BuildBottomControls(UIControls& registry) {
+    registry.AddStatic("btnSettings", L"Settings", 10, 534, 48, 48, true, -1, IDI_SETTINGS);
+    if (UIStatic* settings = registry.FindStatic("btnSettings")) {
+        settings->AttachMenu();
+        const ControlHandle settingsItem = settings->AddMenuItem(L"Settings");
+        OnCommand(settingsItem, [this] { ShowSettingsCommand(); });
+        const ControlHandle updateItem = settings->AddMenuItem(L"Check for update");
+        settings->Anchor(false, false, true, true);
+        OnCommand(updateItem, [this] { CheckUpdateCommand(); });
+    }
+    const ControlHandle donate =
+        registry.AddStatic("btnDonate", L"Donate", 85, 540, 72, 40, true, -1, IDI_DONATE);
+    if (UIStatic* donateIcon = registry.FindStatic("btnDonate")) {
+        donateIcon->Anchor(false, false, true, true);
+    }
+    OnCommand(donate, [this] { DonateCommand(); });
+    const ControlHandle apply =
+        registry.AddPushButton("btnApply", L"Apply", 713, 533, 150, 50, true, -1);
+    if (UIButton* applyButton = registry.FindPushButton("btnApply")) {
+        applyButton->Anchor(false, true, true, false);
+    }
+    OnCommand(apply, [this] { ApplyCommand(); });
+}
+
+// Shows the option records in the controls: check boxes, the editor path and its button.
+void MainWindow::SetBoxes(bool fromRecords) {
+    UIControls& registry = *Controls();
+    for (const PrefOption& option : kPrefCatalogue) {
+        if (option.kind == PrefKind::Text) {
+            if (UIFontControl* path = registry.FindEdit(option.control)) {
+                path->SetText(
+                    fromRecords
+                        ? Utf8ToUtf16(RecordOf(option, miscPrefs, privacyPrefs).current.text)
+                        : L"");
+            }
+            continue;
+        }
+        if (UIControl* box = registry.FindCheckBox(option.control)) {
+            box->SetChecked(fromRecords &&
+                            RecordOf(option, miscPrefs, privacyPrefs).current.flag != 0);
+        }
+    }
+}
+
+void MainWindow::LoadOptionValues() {
+    ReadPreferences(miscPrefs, privacyPrefs);
+    SetBoxes(true);
+    EditorToggleCommand();
+}

@@ -1,0 +1,31 @@
+// Detecting a running Firefox through its profile lock file.
+#include "app/profile_in_use.h"
+
+#include <windows.h>
+
+#include "prefs/profile_locator.h"
+#include "ui/handles.h"
+
+namespace {
+
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static void Close(HANDLE handle) { CloseHandle(handle); }
+};
+
+}  // namespace
+
+bool IsProfileInUse() {
+    wchar_t path[kPathCapacity];
+    if (LocateProfileFile(path, kPathCapacity, kProfileLockFileName) == nullptr) {
+        return false;
+    }
+    const HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    }
+    ui::UniqueHandle<FileHandleTraits> owner(file);
+    return false;
+}
