@@ -1,0 +1,205 @@
+// The end-to-end driver: processes, top-level windows and controls of the program under test.
+#include "tests/app/program_driver.h"
+
+#include <commctrl.h>
+
+#include <utility>
+#include <vector>
+
+#include "ui/messages.h"
+
+namespace {
+
+constexpr wchar_t kMainWindowClass[] = L"KESTROVAN_ZEL";
+constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr int kMessageTextId = 0xFFFF;  // the static that holds a message box's text
+constexpr UINT kSendTimeout = 5000;
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1100] = {};
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 1100, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                        kSendTimeout, &ignored);
+    return text;
+}
+
+LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_BLOCK, kSendTimeout, &result);
+    return static_cast<LRESULT>(result);
+}
+
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window) &&
+        ClassOf(window) == search->className) {
+        search->found.push_back(window);
+    }
+    return TRUE;
+}
+
+std::vector<HWND> VisibleWindows(DWORD processId, const wchar_t* className) {
+    WindowSearch search{processId, className, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+ProgramDriver::ProgramDriver(std::wstring program) : program_(std::move(program)) {}
+
+ProgramDriver::~ProgramDriver() {
+    if (process_.hProcess != nullptr) {
+        if (Running()) {
+            TerminateProcess(process_.hProcess, 99);
+            WaitForSingleObject(process_.hProcess, 5000);
+        }
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+}
+
+bool ProgramDriver::Start() {
+    const std::wstring folder = program_.substr(0, program_.find_last_of(L"\\/"));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring commandLine = L"\"" + program_ + L"\"";
+    return CreateProcessW(program_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &process_) != 0;
+}
+
+bool ProgramDriver::Running() const {
+    return process_.hProcess != nullptr &&
+           WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+int ProgramDriver::WaitForExit(std::chrono::milliseconds timeout) {
+    if (process_.hProcess == nullptr ||
+        WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) !=
+            WAIT_OBJECT_0) {
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+HWND ProgramDriver::WaitForMainWindow(std::chrono::milliseconds timeout) {
+    WaitUntil(
+        [this] {
+            const auto windows = VisibleWindows(process_.dwProcessId, kMainWindowClass);
+            mainWindow_ = windows.empty() ? nullptr : windows.front();
+            return mainWindow_ != nullptr;
+        },
+        timeout);
+    return mainWindow_;
+}
+
+HWND ProgramDriver::WaitForDialog(const std::wstring& caption,
+                                  std::chrono::milliseconds timeout) const {
+    HWND dialog = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : VisibleWindows(process_.dwProcessId, kDialogClass)) {
+                if (caption.empty() || WindowText(window) == caption) {
+                    dialog = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return dialog;
+}
+
+bool ProgramDriver::NoDialogFor(const std::wstring& caption, std::chrono::milliseconds time) const {
+    return WaitForDialog(caption, time) == nullptr;
+}
+
+bool ProgramDriver::WaitUntilClosed(HWND dialog, std::chrono::milliseconds timeout) const {
+    return WaitUntil([dialog] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeout);
+}
+
+std::wstring ProgramDriver::MessageText(HWND messageBox) {
+    return WindowText(GetDlgItem(messageBox, kMessageTextId));
+}
+
+void ProgramDriver::Press(HWND dialog, int buttonId) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+
+void ProgramDriver::SetDialogCheck(HWND dialog, int itemId, bool checked) {
+    SendTo(GetDlgItem(dialog, itemId), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+HWND ProgramDriver::Control(int id) const {
+    return GetDlgItem(mainWindow_, id);
+}
+
+void ProgramDriver::Click(int id) const {
+    PostMessageW(Control(id), BM_CLICK, 0, 0);
+}
+
+void ProgramDriver::ClickToolbarButton(int id) const {
+    const HWND toolbar = FindWindowExW(mainWindow_, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    PostMessageW(mainWindow_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(toolbar));
+}
+
+void ProgramDriver::ChooseMenuItem(int iconId, int item) const {
+    PostMessageW(mainWindow_, WM_UI_MENUCOMMAND, static_cast<WPARAM>(item),
+                 reinterpret_cast<LPARAM>(Control(iconId)));
+}
+
+bool ProgramDriver::IsChecked(int id) const {
+    return SendTo(Control(id), BM_GETCHECK) == BST_CHECKED;
+}
+
+void ProgramDriver::SetChecked(int id, bool checked) const {
+    if (IsChecked(id) != checked) {
+        Click(id);
+        WaitUntil([&] { return IsChecked(id) == checked; });
+    }
+}
+
+bool ProgramDriver::IsEnabled(int id) const {
+    return IsWindowEnabled(Control(id)) != 0;
+}
+
+bool ProgramDriver::IsVisible(int id) const {
+    return IsWindowVisible(Control(id)) != 0;
+}
+
+std::wstring ProgramDriver::Text(int id) const {
+    return WindowText(Control(id));
+}
+
+void ProgramDriver::SetText(int id, const std::wstring& text) const {
+    SendTo(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+RECT ProgramDriver::ControlRect(int id) const {
+    RECT rect{};
+    GetWindowRect(Control(id), &rect);
+    MapWindowPoints(nullptr, mainWindow_, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void ProgramDriver::CloseMainWindow() const {
+    PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
+}
