@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Screenshots of the real program for the documentation: the three sections of the main window
+# and its four dialogs, taken under Xvfb in a Wine virtual desktop (so window frames are drawn as
+# Windows draws them) while tests/app/docs_tour.exe walks through them.
+#   scripts/screenshots.sh [OUTPUT_FOLDER]      (default: docs/)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=$(realpath -m "${1:-docs}")
+build=$(realpath -m build/windows)
+views=(license section-options section-privacy preview section-restore about settings)
+
+if [ -z "${QUORVANE_SCREENSHOTS_IN_XVFB:-}" ]; then
+  scripts/install-deps.sh
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows --target Quorvane docs_tour
+  mkdir -p "$out"
+  export QUORVANE_SCREENSHOTS_IN_XVFB=1
+  # The prefix's whole life stays inside this one X display.
+  exec xvfb-run --auto-servernum --server-args="-screen 0 1600x1200x24" "$0" "$out"
+fi
+
+prefix="$build/wineprefix-docs"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+scripts/wine-prefix.sh start "$prefix" >/dev/null
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+wine explorer /desktop=quorvane,1600x1200 "$build/tests/app/docs_tour.exe" \
+  "$(winepath -w "$build/app/Quorvane.exe")" "$(winepath -w "$work")" &
+tour=$!
+for view in "${views[@]}"; do
+  report="$work/$view.txt"
+  for _ in $(seq 1 600); do
+    [ -s "$report" ] && break
+    sleep 0.1
+  done
+  if ! [ -s "$report" ]; then
+    echo "$view: the view did not appear" >&2
+    wineserver -k || true
+    exit 1
+  fi
+  import -window root "$work/screen.png"
+  # Crop to the main window and the dialog over it, with a margin.
+  read -r left top right bottom < <(awk 'NR == 1 { l = $1; t = $2; r = $3; b = $4 }
+    { if ($1 < l) l = $1; if ($2 < t) t = $2; if ($3 > r) r = $3; if ($4 > b) b = $4 }
+    END { m = 12; if (l < m) l = m; if (t < m) t = m; print l - m, t - m, r + m, b + m }' "$report")
+  convert "$work/screen.png" -crop "$((right - left))x$((bottom - top))+$left+$top" +repage \
+    "$out/$view.png"
+  echo "$out/$view.png"
+  touch "$work/$view.done"
+done
+wait "$tour" || true
+wineserver -w
+scripts/wine-prefix.sh stop "$prefix"
