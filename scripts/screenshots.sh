@@ -29,24 +29,10 @@ wine explorer /desktop=quorvane,1600x1200 "$build/tests/app/docs_tour.exe" \
   "$(winepath -w "$build/app/Quorvane.exe")" "$(winepath -w "$work")" &
 tour=$!
 for view in "${views[@]}"; do
-  report="$work/$view.txt"
-  for _ in $(seq 1 600); do
-    [ -s "$report" ] && break
-    sleep 0.1
-  done
-  if ! [ -s "$report" ]; then
-    echo "$view: the view did not appear" >&2
+  if ! scripts/photograph.sh "$work/$view.txt" "$out/$view.png"; then
     wineserver -k || true
     exit 1
   fi
-  import -window root "$work/screen.png"
-  # Crop to the main window and the dialog over it, with a margin.
-  read -r left top right bottom < <(awk 'NR == 1 { l = $1; t = $2; r = $3; b = $4 }
-    { if ($1 < l) l = $1; if ($2 < t) t = $2; if ($3 > r) r = $3; if ($4 > b) b = $4 }
-    END { m = 12; if (l < m) l = m; if (t < m) t = m; print l - m, t - m, r + m, b + m }' "$report")
-  convert "$work/screen.png" -crop "$((right - left))x$((bottom - top))+$left+$top" +repage \
-    "$out/$view.png"
-  echo "$out/$view.png"
   touch "$work/$view.done"
 done
 wait "$tour" || true

@@ -34,23 +34,10 @@ for view in "${views[@]}"; do
   report="$work/$view.txt"
   wine explorer /desktop=quorvane,1600x1200 "$exe" "$view" --report "$(winepath -w "$report")" \
     --close-after 2000 &
-  for _ in $(seq 1 300); do
-    [ -s "$report" ] && break
-    sleep 0.1
-  done
-  if ! [ -s "$report" ]; then
-    echo "$view: the window did not appear" >&2
+  if ! scripts/photograph.sh "$report" "$out/$view.png"; then
     wineserver -k || true
     exit 1
   fi
-  import -window root "$work/screen.png"
-  # Crop to the window and the dialog over it, with a margin.
-  read -r left top right bottom < <(awk 'NR == 1 { l = $1; t = $2; r = $3; b = $4 }
-    { if ($1 < l) l = $1; if ($2 < t) t = $2; if ($3 > r) r = $3; if ($4 > b) b = $4 }
-    END { m = 16; if (l < m) l = m; if (t < m) t = m; print l - m, t - m, r + m, b + m }' "$report")
-  convert "$work/screen.png" -crop "$((right - left))x$((bottom - top))+$left+$top" +repage \
-    "$out/$view.png"
-  echo "$out/$view.png"
   wait || true
   wineserver -w
 done
