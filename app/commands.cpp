@@ -1,6 +1,7 @@
 // The main window's commands: what each button, menu item and icon does.
 #include <string>
 
+#include "app/control_names.h"
 #include "app/main_window.h"
 #include "app/profile_in_use.h"
 
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr const char* kSectionButtons[] = {"acMiscellaneous", "acPrivacy", "acRestore"};
 constexpr int kRestoreSection = 2;
 constexpr std::size_t kInfoPrefixLength = 7;  // "btnInfo"
 constexpr unsigned kMessageOkCancel = 1;      // MB_OKCANCEL
@@ -30,10 +30,10 @@ constexpr int kAnswerOk = 1;                  // IDOK
 void MainWindow::SelectSectionCommand(int section) {
     UIControls& registry = *Controls();
     registry.ShowSection(section);
-    if (UIToolbarButton* button = registry.FindToolbarButton(kSectionButtons[section])) {
+    if (UIToolbarButton* button = registry.FindToolbarButton(controls::kSectionButtons[section])) {
         button->Select();
     }
-    if (UIButton* apply = registry.FindPushButton("btnApply")) {
+    if (UIButton* apply = registry.FindPushButton(controls::kApplyButton)) {
         apply->Enable(section != kRestoreSection);
     }
 }
@@ -64,7 +64,7 @@ void MainWindow::EditorToggleCommand() {
     UIControls& registry = *Controls();
     const UIControl* editorSwitch = registry.FindCheckBox(kEditorSwitchOption.control);
     const bool checked = editorSwitch != nullptr && editorSwitch->IsChecked();
-    if (UIButton* browse = registry.FindPushButton("tb0_5")) {
+    if (UIButton* browse = registry.FindPushButton(controls::kBrowseButton)) {
         browse->Enable(checked);
     }
 }

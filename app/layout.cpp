@@ -2,6 +2,7 @@
 // Restore section and the three controls along the bottom. Creation order fixes command ids.
 #include <string>
 
+#include "app/control_names.h"
 #include "app/main_window.h"
 #include "prefs/pref_reader.h"
 #include "res/resource_ids.h"
@@ -12,8 +13,6 @@ namespace {
 constexpr int kToolbarIconSize = 96;
 constexpr std::uint32_t kToolbarIcons[] = {IDI_SECTION_OPTIONS, IDI_SECTION_PRIVACY,
                                            IDI_SECTION_RESTORE, IDI_SECTION_ABOUT};
-constexpr const char* kSectionButtons[] = {"acMiscellaneous", "acPrivacy", "acRestore"};
-constexpr const char kAboutButton[] = "acAbout";
 constexpr std::size_t kExpectedControls = 64;
 
 // Rows of options: option k of a section sits at y = 120 + 25k, its Info button 2 units lower.
@@ -36,7 +35,6 @@ constexpr int kEditorTop = 270;
 constexpr int kEditorWidth = 325;
 constexpr int kEditorHeight = 21;
 constexpr unsigned kEditorMaxLength = 260;
-constexpr const char kBrowseButton[] = "tb0_5";
 constexpr int kBrowseWidth = 30;
 
 }  // namespace
@@ -53,16 +51,17 @@ void MainWindow::BuildLayout() {
 void MainWindow::BuildToolbar(UIControls& registry) {
     registry.CreateToolbar(kToolbarIconSize, kToolbarIcons, std::size(kToolbarIcons));
     registry.Reserve(kExpectedControls);
-    for (int section = 0; section < static_cast<int>(std::size(kSectionButtons)); ++section) {
-        const ControlHandle button = registry.AddToolbarButton(kSectionButtons[section]);
+    for (int section = 0; section < static_cast<int>(std::size(controls::kSectionButtons));
+         ++section) {
+        const ControlHandle button = registry.AddToolbarButton(controls::kSectionButtons[section]);
         if (section == 0) {
-            if (UIToolbarButton* first = registry.FindToolbarButton(kSectionButtons[0])) {
+            if (UIToolbarButton* first = registry.FindToolbarButton(controls::kSectionButtons[0])) {
                 first->Select();
             }
         }
         OnCommand(button, [this, section] { SelectSectionCommand(section); });
     }
-    OnCommand(registry.AddToolbarButton(kAboutButton), [this] { ShowAboutCommand(); });
+    OnCommand(registry.AddToolbarButton(controls::kAboutButton), [this] { ShowAboutCommand(); });
 }
 
 void MainWindow::BuildOptionSection(UIControls& registry, int section) {
@@ -75,8 +74,8 @@ void MainWindow::BuildOptionSection(UIControls& registry, int section) {
             registry.AddEdit(option.control, L"", kEditorLeft, kEditorTop, kEditorWidth,
                              kEditorHeight, kEditorMaxLength, true, section, false);
             const ControlHandle browse =
-                registry.AddPushButton(kBrowseButton, L"...", columns.infoLeft, kEditorTop,
-                                       kBrowseWidth, kEditorHeight, true, section);
+                registry.AddPushButton(controls::kBrowseButton, L"...", columns.infoLeft,
+                                       kEditorTop, kBrowseWidth, kEditorHeight, true, section);
             OnCommand(browse, [this] { BrowseEditorCommand(); });
             continue;
         }
@@ -100,26 +99,27 @@ void MainWindow::BuildOptionSection(UIControls& registry, int section) {
 
 void MainWindow::BuildRestoreSection(UIControls& registry) {
     const UIFontSpec warningFont(-12, true, L"Segoe UI");
-    registry.AddStatic("lbl2_0",
+    registry.AddStatic(controls::kRestoreTitle,
                        L"Restores all preferences changed by this software to their default "
                        L"value.",
                        16, 120, 500, 25, true, 2, 0);
-    registry.AddStatic("lbl2_1",
+    registry.AddStatic(controls::kRestoreWarning,
                        L"Note: user.js will be deleted. If you have custom preferences in this "
                        L"file, they will be lost.\r\n\r\nMake a backup of your custom preferences "
                        L"before using this function.",
                        16, 150, 500, 75, true, 2, 0);
-    if (UIStatic* warning = registry.FindStatic("lbl2_1")) {
+    if (UIStatic* warning = registry.FindStatic(controls::kRestoreWarning)) {
         warning->SetFont(warningFont);
     }
     const ControlHandle restore =
-        registry.AddPushButton("btnRestore", L"Restore", 16, 240, 75, 21, true, 2);
+        registry.AddPushButton(controls::kRestoreButton, L"Restore", 16, 240, 75, 21, true, 2);
     OnCommand(restore, [this] { RestoreCommand(); });
 }
 
 void MainWindow::BuildBottomControls(UIControls& registry) {
-    registry.AddStatic("btnSettings", L"Settings", 10, 534, 48, 48, true, -1, IDI_SETTINGS);
-    if (UIStatic* settings = registry.FindStatic("btnSettings")) {
+    registry.AddStatic(controls::kSettingsIcon, L"Settings", 10, 534, 48, 48, true, -1,
+                       IDI_SETTINGS);
+    if (UIStatic* settings = registry.FindStatic(controls::kSettingsIcon)) {
         settings->AttachMenu();
         const ControlHandle settingsItem = settings->AddMenuItem(L"Settings");
         OnCommand(settingsItem, [this] { ShowSettingsCommand(); });
@@ -128,14 +128,14 @@ void MainWindow::BuildBottomControls(UIControls& registry) {
         OnCommand(updateItem, [this] { CheckUpdateCommand(); });
     }
     const ControlHandle donate =
-        registry.AddStatic("btnDonate", L"Donate", 85, 540, 72, 40, true, -1, IDI_DONATE);
-    if (UIStatic* donateIcon = registry.FindStatic("btnDonate")) {
+        registry.AddStatic(controls::kDonateIcon, L"Donate", 85, 540, 72, 40, true, -1, IDI_DONATE);
+    if (UIStatic* donateIcon = registry.FindStatic(controls::kDonateIcon)) {
         donateIcon->Anchor(false, false, true, true);
     }
     OnCommand(donate, [this] { DonateCommand(); });
     const ControlHandle apply =
-        registry.AddPushButton("btnApply", L"Apply", 713, 533, 150, 50, true, -1);
-    if (UIButton* applyButton = registry.FindPushButton("btnApply")) {
+        registry.AddPushButton(controls::kApplyButton, L"Apply", 713, 533, 150, 50, true, -1);
+    if (UIButton* applyButton = registry.FindPushButton(controls::kApplyButton)) {
         applyButton->Anchor(false, true, true, false);
     }
     OnCommand(apply, [this] { ApplyCommand(); });

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "app/control_names.h"
 #include "dialogs/license_dialog.h"
 #include "dialogs/notice_settings.h"
 #include "net/net_client.h"
@@ -71,10 +72,10 @@ void MainWindow::OnShown() {
     }
     shown = true;
     if (!firefoxInstalled) {
-        if (UIStatic* label = registry->FindStatic("lbl2_0")) {
+        if (UIStatic* label = registry->FindStatic(controls::kRestoreTitle)) {
             label->SetText(L"This options is available only when Firefox is installed.");
         }
-        if (UIButton* restore = registry->FindPushButton("btnRestore")) {
+        if (UIButton* restore = registry->FindPushButton(controls::kRestoreButton)) {
             restore->Enable(false);
         }
     }

@@ -1,0 +1,17 @@
+// Names of the main window's controls that the layout creates and the commands look up. The
+// option check boxes and the editor path take theirs from the preference catalogue.
+#pragma once
+
+namespace controls {
+
+inline constexpr const char* kSectionButtons[] = {"acMiscellaneous", "acPrivacy", "acRestore"};
+inline constexpr char kAboutButton[] = "acAbout";
+inline constexpr char kBrowseButton[] = "tb0_5";
+inline constexpr char kRestoreTitle[] = "lbl2_0";
+inline constexpr char kRestoreWarning[] = "lbl2_1";
+inline constexpr char kRestoreButton[] = "btnRestore";
+inline constexpr char kSettingsIcon[] = "btnSettings";
+inline constexpr char kDonateIcon[] = "btnDonate";
+inline constexpr char kApplyButton[] = "btnApply";
+
+}  // namespace controls
