@@ -29,8 +29,11 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::wstring TempFolder::WidePath() const {
-    return ToProgramPath(path_);
+UserFolders::UserFolders() {
+    std::filesystem::create_directory(Roaming());
+    std::filesystem::create_directory(Local());
+    SetEnvironment("APPDATA", ToProgramPath(Roaming()));
+    SetEnvironment("LOCALAPPDATA", ToProgramPath(Local()));
 }
 
 std::wstring ToProgramPath(const std::filesystem::path& path) {

@@ -16,11 +16,23 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    // The folder as the program sees it: a wide path with '\' separators.
-    std::wstring WidePath() const;
 
 private:
     std::filesystem::path path_;
+};
+
+// A fresh pair of per-user application-data folders, "roaming" and "local" below a TempFolder,
+// named by APPDATA and LOCALAPPDATA from construction on; both go with the object.
+class UserFolders {
+public:
+    UserFolders();
+
+    const std::filesystem::path& Path() const { return folder_.Path(); }
+    std::filesystem::path Roaming() const { return folder_.Path() / "roaming"; }
+    std::filesystem::path Local() const { return folder_.Path() / "local"; }
+
+private:
+    TempFolder folder_;
 };
 
 // Sets or removes an environment variable for the rest of the test.

@@ -53,16 +53,10 @@ const std::wstring kNoticeCaption = L"License model";
 
 class QuorvaneE2E : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::create_directories(Roaming());
-        fs::create_directories(folder_.Path() / "local");
-        test::SetEnvironment("APPDATA", test::ToProgramPath(Roaming()));
-        test::SetEnvironment("LOCALAPPDATA", test::ToProgramPath(folder_.Path() / "local"));
-        PublishRelease(QUORVANE_TEST_RELEASE_FILE, "1.0.1");
-    }
+    void SetUp() override { PublishRelease(QUORVANE_TEST_RELEASE_FILE, "1.0.1"); }
     void TearDown() override { PublishRelease(QUORVANE_TEST_RELEASE_FILE, "1.0.1"); }
 
-    fs::path Roaming() const { return folder_.Path() / "roaming"; }
+    fs::path Roaming() const { return folder_.Roaming(); }
     fs::path Profile() const {
         return Roaming() / "Mozilla" / "Firefox" / "Profiles" / "e2e.default";
     }
@@ -103,7 +97,7 @@ protected:
         EXPECT_EQ(program_.WaitForExit(), 0);
     }
 
-    test::TempFolder folder_;
+    test::UserFolders folder_;
     ProgramDriver program_{Utf8ToUtf16(QUORVANE_TEST_PROGRAM)};
 };
 

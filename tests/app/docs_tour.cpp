@@ -69,8 +69,7 @@ public:
 private:
     // A profile with a few options already set, so the sections show ticked boxes.
     void PrepareProfile() {
-        const fs::path roaming = folder_.Path() / "roaming";
-        const fs::path firefox = roaming / "Mozilla" / "Firefox";
+        const fs::path firefox = folder_.Roaming() / "Mozilla" / "Firefox";
         test::WriteFileBytes(firefox / "profiles.ini",
                              "[Profile0]\r\nName=default\r\nIsRelative=1\r\n"
                              "Path=Profiles/tour.default\r\nDefault=1\r\n");
@@ -80,9 +79,6 @@ private:
                              "user_pref(\"view_source.editor.external\", true);\n"
                              "user_pref(\"view_source.editor.path\", "
                              "\"C:\\\\Program Files\\\\Notepad++\\\\notepad++.exe\");\n");
-        fs::create_directories(folder_.Path() / "local");
-        test::SetEnvironment("APPDATA", test::ToProgramPath(roaming));
-        test::SetEnvironment("LOCALAPPDATA", test::ToProgramPath(folder_.Path() / "local"));
         WriteSettingInt("UpdateCheckEnabled", 0, kPrimaryRoot);
     }
 
@@ -117,7 +113,7 @@ private:
         return false;
     }
 
-    test::TempFolder folder_;
+    test::UserFolders folder_;
     ProgramDriver program_;
     fs::path work_;
 };

@@ -31,13 +31,7 @@ void Publish(const char* version) {
 
 class NetTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::filesystem::create_directories(folder_.Path() / "roaming");
-        std::filesystem::create_directories(folder_.Path() / "local");
-        test::SetEnvironment("APPDATA", test::ToProgramPath(folder_.Path() / "roaming"));
-        test::SetEnvironment("LOCALAPPDATA", test::ToProgramPath(folder_.Path() / "local"));
-        WriteSettingText("InstalledVersion", "1.0.1", kSecondaryRoot);
-    }
+    void SetUp() override { WriteSettingText("InstalledVersion", "1.0.1", kSecondaryRoot); }
     void TearDown() override { Publish("1.0.1"); }
 
     std::int32_t Stored(const char* key) const { return ReadSettingInt(key, -7, kPrimaryRoot); }
@@ -47,7 +41,7 @@ protected:
         return text;
     }
 
-    test::TempFolder folder_;
+    test::UserFolders folder_;
     UpdateCheckState state_;
 };
 

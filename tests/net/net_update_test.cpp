@@ -164,10 +164,6 @@ constexpr int kForced = 1;
 class UpdateCheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::create_directories(folder_.Path() / "roaming");
-        std::filesystem::create_directories(folder_.Path() / "local");
-        test::SetEnvironment("APPDATA", test::ToProgramPath(folder_.Path() / "roaming"));
-        test::SetEnvironment("LOCALAPPDATA", test::ToProgramPath(folder_.Path() / "local"));
         // The installed version is current unless a test says otherwise.
         WriteSettingText("InstalledVersion", "1.0.1", kSecondaryRoot);
     }
@@ -182,7 +178,7 @@ protected:
         return text;
     }
 
-    test::TempFolder folder_;
+    test::UserFolders folder_;
     ScriptedService service_;
     UpdateCheckState state_;
 };

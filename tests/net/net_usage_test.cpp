@@ -58,19 +58,13 @@ constexpr UsageFlags kNothing{};
 
 class UsageReportTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::filesystem::create_directories(folder_.Path() / "roaming");
-        std::filesystem::create_directories(folder_.Path() / "local");
-        test::SetEnvironment("APPDATA", test::ToProgramPath(folder_.Path() / "roaming"));
-        test::SetEnvironment("LOCALAPPDATA", test::ToProgramPath(folder_.Path() / "local"));
-    }
     std::optional<std::int32_t> Reported() const {
         const std::int32_t absent = 1234567;
         const std::int32_t value = ReadSettingInt("ReportedUsage", absent, kPrimaryRoot);
         return value == absent ? std::nullopt : std::optional<std::int32_t>(value);
     }
 
-    test::TempFolder folder_;
+    test::UserFolders folder_;
     RecordingSender sender_;
 };
 

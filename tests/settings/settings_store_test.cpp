@@ -14,13 +14,6 @@ namespace fs = std::filesystem;
 
 class SettingsStore : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::create_directories(folder_.Path() / "roaming");
-        fs::create_directories(folder_.Path() / "local");
-        test::SetEnvironment("APPDATA", test::ToProgramPath(folder_.Path() / "roaming"));
-        test::SetEnvironment("LOCALAPPDATA", test::ToProgramPath(folder_.Path() / "local"));
-    }
-
     fs::path FileOf(SettingsRoot root) const {
         return folder_.Path() / (root == kPrimaryRoot ? "roaming" : "local") / "Kestrovan" /
                "Quorvane" / "settings.ini";
@@ -48,7 +41,7 @@ protected:
         return std::to_string(copied) + ":" + out;
     }
 
-    test::TempFolder folder_;
+    test::UserFolders folder_;
 };
 
 TEST_F(SettingsStore, MissingFileGivesDefaults) {
