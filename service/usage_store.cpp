@@ -60,6 +60,23 @@ std::int32_t Column32(sqlite3_stmt* statement, int column) {
     return static_cast<std::int32_t>(sqlite3_column_int64(statement, column));
 }
 
+// Runs a newest-first query whose one parameter is the row limit and turns each row into a
+// record with makeRecord. The caller holds the store's lock.
+template <typename Record, typename MakeRecord>
+std::vector<Record> LatestRows(sqlite3* db, const char* sql, std::size_t limit,
+                               MakeRecord makeRecord) {
+    std::vector<Record> records;
+    const Statement statement = Prepare(db, sql);
+    if (!statement ||
+        sqlite3_bind_int64(statement.get(), 1, static_cast<std::int64_t>(limit)) != SQLITE_OK) {
+        return records;
+    }
+    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+        records.push_back(makeRecord(statement.get()));
+    }
+    return records;
+}
+
 }  // namespace
 
 void UsageStore::Closer::operator()(sqlite3* db) const {
@@ -125,38 +142,28 @@ std::int64_t UsageStore::Count(const char* sql) {
 
 std::vector<VersionCheckRecord> UsageStore::LatestChecks(std::size_t limit) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<VersionCheckRecord> records;
-    const Statement statement =
-        Prepare(db_.get(),
-                "SELECT time, product, version, edition, fresh FROM version_checks"
-                " ORDER BY id DESC LIMIT ?1");
-    if (!statement ||
-        sqlite3_bind_int64(statement.get(), 1, static_cast<std::int64_t>(limit)) != SQLITE_OK) {
-        return records;
-    }
-    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
-        sqlite3_stmt* row = statement.get();
-        records.push_back({sqlite3_column_int64(row, 0), Column32(row, 1), Column32(row, 2),
-                           Column32(row, 3), Column32(row, 4)});
-    }
-    return records;
+    return LatestRows<VersionCheckRecord>(
+        db_.get(),
+        "SELECT time, product, version, edition, fresh FROM version_checks"
+        " ORDER BY id DESC LIMIT ?1",
+        limit, [](sqlite3_stmt* row) {
+            return VersionCheckRecord{sqlite3_column_int64(row, 0), Column32(row, 1),
+                                      Column32(row, 2), Column32(row, 3), Column32(row, 4)};
+        });
 }
 
 std::vector<UsageRecord> UsageStore::LatestReports(std::size_t limit) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<UsageRecord> records;
-    const Statement statement =
-        Prepare(db_.get(),
-                "SELECT time, product, version, edition, build, usage FROM usage_reports"
-                " ORDER BY id DESC LIMIT ?1");
-    if (!statement ||
-        sqlite3_bind_int64(statement.get(), 1, static_cast<std::int64_t>(limit)) != SQLITE_OK) {
-        return records;
-    }
-    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
-        sqlite3_stmt* row = statement.get();
-        records.push_back({sqlite3_column_int64(row, 0), Column32(row, 1), Column32(row, 2),
-                           Column32(row, 3), Column32(row, 4), Column32(row, 5)});
-    }
-    return records;
+    return LatestRows<UsageRecord>(
+        db_.get(),
+        "SELECT time, product, version, edition, build, usage FROM usage_reports"
+        " ORDER BY id DESC LIMIT ?1",
+        limit, [](sqlite3_stmt* row) {
+            return UsageRecord{sqlite3_column_int64(row, 0),
+                               Column32(row, 1),
+                               Column32(row, 2),
+                               Column32(row, 3),
+                               Column32(row, 4),
+                               Column32(row, 5)};
+        });
 }
