@@ -6,9 +6,3 @@
 
 extern const ScrambledText kNoticeSuppressedKey;  // integer, root 1; nonzero = do not show
 extern const ScrambledText kNoticeVersionKey;     // text, root 1; version the notice was shown for
-
-// A settings key in clear text, for the few lines that use it.
-struct SettingKeyText {
-    char text[kUnscrambledCapacity];
-    explicit SettingKeyText(ScrambledText stored) { Unscramble(text, stored); }
-};

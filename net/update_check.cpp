@@ -20,11 +20,6 @@ constexpr std::size_t kInstalledVersionCapacity = 12;
 // The low bits of LastCheckResult that hold the result.
 constexpr std::uint32_t kStoredResultMask = 7;
 
-struct SettingKey {
-    char text[kUnscrambledCapacity];
-    explicit SettingKey(ScrambledText stored) { Unscramble(text, stored); }
-};
-
 // Builds "name" (with its quotes) into pattern, cutting the name so the whole fits 50 bytes.
 std::size_t BuildPattern(char* pattern, const char* fieldName) {
     pattern[0] = '"';
@@ -135,7 +130,7 @@ int UpdateCheck::Run(int force, UpdateCheckState& state) {
 // stored result answers. Only a stored 0 or 1 counts as a result.
 int UpdateCheck::CachedResult() {
     const auto stored = static_cast<std::uint32_t>(
-        ReadSettingInt(SettingKey(kLastCheckResultKey).text, 0, kPrimaryRoot));
+        ReadSettingInt(SettingKeyText(kLastCheckResultKey).text, 0, kPrimaryRoot));
     std::size_t unused = 0;
     if (requester_.RequestVersionInfo(nullptr, 0, 0, unused) != kRequestDone) {
         return kServiceUnavailable;
@@ -156,17 +151,17 @@ bool UpdateCheck::ShouldAsk(int force) const {
     if (force != 0) {
         return true;
     }
-    if (ReadSettingInt(SettingKey(kUpdateCheckEnabledKey).text, 1, kPrimaryRoot) != 1) {
+    if (ReadSettingInt(SettingKeyText(kUpdateCheckEnabledKey).text, 1, kPrimaryRoot) != 1) {
         return false;
     }
     const auto lastDay = static_cast<std::uint32_t>(
-        ReadSettingInt(SettingKey(kLastCheckDayKey).text, 0, kPrimaryRoot));
+        ReadSettingInt(SettingKeyText(kLastCheckDayKey).text, 0, kPrimaryRoot));
     return lastDay != today_;
 }
 
 bool UpdateCheck::InstalledVersionChanged() const {
     char installed[kInstalledVersionCapacity] = {};
-    ReadSettingText(installed, sizeof installed, SettingKey(kInstalledVersionKey).text, "",
+    ReadSettingText(installed, sizeof installed, SettingKeyText(kInstalledVersionKey).text, "",
                     kSecondaryRoot);
     return std::strcmp(installed, kProgramVersion) != 0;
 }
@@ -180,11 +175,13 @@ int UpdateCheck::AskService(std::int32_t newVersion) {
         return kServiceUnavailable;
     }
     if (newVersion != 0) {
-        WriteSettingText(SettingKey(kInstalledVersionKey).text, kProgramVersion, kSecondaryRoot);
+        WriteSettingText(SettingKeyText(kInstalledVersionKey).text, kProgramVersion,
+                         kSecondaryRoot);
     }
-    WriteSettingInt(SettingKey(kLastCheckDayKey).text, static_cast<std::int32_t>(today_),
+    WriteSettingInt(SettingKeyText(kLastCheckDayKey).text, static_cast<std::int32_t>(today_),
                     kPrimaryRoot);
     const int result = ScanVersionAnswer(answer, length < sizeof answer ? length : sizeof answer);
-    WriteSettingInt(SettingKey(kLastCheckResultKey).text, kStoredResultBase + result, kPrimaryRoot);
+    WriteSettingInt(SettingKeyText(kLastCheckResultKey).text, kStoredResultBase + result,
+                    kPrimaryRoot);
     return result;
 }

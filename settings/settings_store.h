@@ -31,6 +31,12 @@ constexpr std::size_t kMaxSettingsBufferSize = 52428;
 extern const ScrambledText kSettingsReadMode;
 extern const ScrambledText kSettingsWriteMode;
 
+// A key name held scrambled, in clear text for the calls below: SettingKeyText(kKey).text.
+struct SettingKeyText {
+    char text[kUnscrambledCapacity];
+    explicit SettingKeyText(ScrambledText stored) { Unscramble(text, stored); }
+};
+
 // Opens the settings file named fileName below the given root, creating the company and product
 // folders on the way. No stream when the root is unknown, its variable is unset, the path would
 // not fit 259 characters, or the file cannot be opened.
