@@ -25,6 +25,10 @@ case "$action" in
         cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
       fi
     done
+    # The private X display has no window manager. Wine then waits two seconds for one to
+    # acknowledge every top-level window it hides or destroys; unmanaged windows (which Wine
+    # frames itself, as it must here anyway) end at once.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     if [ -n "${3:-}" ]; then
       wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$3" /f >/dev/null 2>&1
     fi
