@@ -1,14 +1,22 @@
-// Quorvane.exe end to end: started with prepared per-user folders, driven through its windows as
-// a user would, checked through the files on disk and the update service's database. Built
-// against the update service on the loopback address (NetService fixture).
+// Quorvane.exe end to end, as a user meets it: each scenario prepares the per-user folders, then
+// runs a table of steps (start, answer a message box, click, tick, check a file, a setting, the
+// update service's database or the pages opened). Built against the update service on the
+// loopback address (NetService fixture); the ServiceStopped and HighDpi scenarios run in runs of
+// their own (after the service has stopped; in a prefix set to 144 DPI).
 #include <windows.h>
 
+#include <objidl.h>
+
+#include <gdiplus.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "net/update_check.h"
 #include "settings/platform.h"
+#include "settings/product.h"
 #include "settings/settings_store.h"
 #include "settings/text_util.h"
 #include "tests/app/program_driver.h"
@@ -21,387 +29,530 @@ namespace fs = std::filesystem;
 using std::chrono::seconds;
 
 // Command ids of the main window's controls, in creation order.
-enum ControlId : int {
-    kMiscellaneousButton = 200,
-    kPrivacyButton = 201,
-    kRestoreSectionButton = 202,
-    kCloseTabOption = 204,
+enum Control : int {
+    kMiscellaneous = 200,
+    kPrivacy = 201,
+    kRestoreSection = 202,
+    kCloseTab = 204,
     kInfo03 = 208,
-    kInfo04 = 210,
-    kEditorOption = 211,
+    kEditorSwitch = 211,
     kEditorPath = 212,
-    kBrowseButton = 213,
-    kWebRtcOption = 214,
+    kBrowse = 213,
+    kWebRtc = 214,
     kInfo10 = 215,
-    kBatteryOption = 217,
-    kGeolocationOption = 218,
+    kBattery = 217,
+    kGeolocation = 218,
     kInfo13 = 219,
     kInfo14 = 221,
     kRestoreLabel = 222,
-    kRestoreButton = 224,
+    kRestore = 224,
     kSettingsIcon = 225,
-    kApplyButton = 227,
+    kDonate = 226,
+    kApply = 227,
 };
-
-constexpr int kOptionIds[] = {204, 205, 206, 207, 209, 211, 214, 216, 217, 218, 220};
+constexpr int kOptions[] = {204, 205, 206, 207, 209, 211, 214, 216, 217, 218, 220};
+constexpr int kSettingsItem = 1;
 constexpr int kCheckForUpdateItem = 2;
-constexpr int kNoticeOkButton = 3007;
 constexpr int kNoticeDoNotShowAgain = 3006;
+constexpr int kNoticeOk = 3007;
+constexpr int kSettingsUpdates = 2001;
+constexpr int kSettingsNotice = 2002;
+constexpr int kSettingsOk = 2005;
 
-const std::wstring kCaption = L"Quorvane";
-const std::wstring kNoticeCaption = L"License model";
-
-class QuorvaneE2E : public ::testing::Test {
-protected:
-    void SetUp() override { PublishRelease(QUORVANE_TEST_RELEASE_FILE, "1.0.1"); }
-    void TearDown() override { PublishRelease(QUORVANE_TEST_RELEASE_FILE, "1.0.1"); }
-
-    fs::path Roaming() const { return folder_.Roaming(); }
-    fs::path Profile() const {
-        return Roaming() / "Mozilla" / "Firefox" / "Profiles" / "e2e.default";
-    }
-    fs::path PrefsJs() const { return Profile() / "prefs.js"; }
-    fs::path UserJs() const { return Profile() / "user.js"; }
-
-    void MakeProfile(const std::string& prefs) const {
-        test::WriteFileBytes(Roaming() / "Mozilla" / "Firefox" / "profiles.ini",
-                             "[Profile0]\r\nName=default\r\nIsRelative=1\r\n"
-                             "Path=Profiles/e2e.default\r\nDefault=1\r\n");
-        test::WriteFileBytes(PrefsJs(), prefs);
-    }
-    // The notice was shown for this version and the user asked not to see it again.
-    static void SuppressNotice() {
-        WriteSettingText("NoticeVersion", "1.0.1", kPrimaryRoot);
-        WriteSettingInt("NoticeSuppressed", 1, kPrimaryRoot);
-    }
-
-    // Starts the program and waits for its main window.
-    void StartToMainWindow() {
-        ASSERT_TRUE(program_.Start());
-        ASSERT_NE(program_.WaitForMainWindow(), nullptr);
-    }
-    // Answers the message box that must come next and returns its text.
-    std::wstring Answer(int button) const {
-        const HWND box = program_.WaitForDialog(kCaption);
-        if (box == nullptr) {
-            ADD_FAILURE() << "no message box";
-            return L"";
-        }
-        const std::wstring text = ProgramDriver::MessageText(box);
-        ProgramDriver::Press(box, button);
-        EXPECT_TRUE(program_.WaitUntilClosed(box));
-        return text;
-    }
-    void CloseAndExpectExit() {
-        program_.CloseMainWindow();
-        EXPECT_EQ(program_.WaitForExit(), 0);
-    }
-
-    test::UserFolders folder_;
-    ProgramDriver program_{Utf8ToUtf16(QUORVANE_TEST_PROGRAM)};
+enum class Op {
+    Start,           // start the program
+    MainWindow,      // its main window appears
+    NoMainWindow,    // and has not appeared
+    Box,             // a message box says text; press button value
+    Dialog,          // a dialog captioned text appears; it becomes the current dialog
+    NoDialog,        // no dialog captioned text appears for three seconds
+    Tick,            // set check box id of the current dialog to value
+    Ticked,          // check box id of the current dialog is value
+    Press,           // press button id of the current dialog; it closes
+    SaveAs,          // type the file name text into the current (save) dialog and save
+    Picture,         // the current dialog shows infos\<text>.png, pixel for pixel
+    Click,           // click control id of the main window
+    Section,         // click toolbar button id
+    Menu,            // choose item id of the Settings icon's menu
+    SetCheck,        // tick (value 1) or untick check box id
+    Type,            // set the text of control id to text
+    Checked,         // check box id is value
+    Enabled,         // control id is (value 1) or is not enabled
+    Visible,         // control id is (value 1) or is not visible
+    Text,            // control id shows text
+    Unchecked,       // every option is unchecked and the editor path empty
+    Release,         // the service now answers that version text is the latest
+    File,            // file value (ProfileFile) holds exactly text; "-": it does not exist
+    Setting,         // the integer setting named text holds value
+    VersionSetting,  // the text setting named text holds this version
+    Close,           // close the main window; the program ends with 0
+    Exit,            // the program ends by itself with 0
+    Report,          // one more usage report reached the service, with usage value
+    NoReport,        // no report since the start
+    Page,            // the stand-in browser was asked to open text
+    Size,            // the main window's outer size is text, "width height"
+    Placed,          // control id is at text, "left top width height", in the client area
 };
 
-std::wstring Utf8(const char* text) {
-    return Utf8ToUtf16(text);
-}
-
-// ---- Start-up, the notice and the usage report -------------------------------------------------
-
-TEST_F(QuorvaneE2E, FirstStartShowsTheNoticeAndReportsUsageOnClose) {
-    MakeProfile("");
-    ASSERT_TRUE(program_.Start());
-    const HWND notice = program_.WaitForDialog(kNoticeCaption);
-    ASSERT_NE(notice, nullptr);
-    char version[16] = {};
-    ReadSettingText(version, sizeof version, "NoticeVersion", "", kPrimaryRoot);
-    EXPECT_STREQ(version, "1.0.1");
-    EXPECT_EQ(ReadSettingInt("NoticeSuppressed", -1, kPrimaryRoot), 0);
-    ProgramDriver::Press(notice, kNoticeOkButton);
-    ASSERT_TRUE(program_.WaitUntilClosed(notice));
-    ASSERT_NE(program_.WaitForMainWindow(), nullptr);
-
-    const long before = ServiceInspection(QUORVANE_TEST_SERVICE_PORT).Count("reports");
-    CloseAndExpectExit();
-    const ServiceInspection after(QUORVANE_TEST_SERVICE_PORT);
-    EXPECT_EQ(after.Count("reports"), before + 1) << after.Body();
-    EXPECT_NE(after.Latest("reports").find("\"usage\":1}"), std::string::npos) << after.Body();
-    EXPECT_EQ(ReadSettingInt("ReportedUsage", 0, kPrimaryRoot), 1);
-}
-
-TEST_F(QuorvaneE2E, DoNotShowAgainKeepsTheNoticeAwayAtTheNextStart) {
-    MakeProfile("");
-    ASSERT_TRUE(program_.Start());
-    const HWND notice = program_.WaitForDialog(kNoticeCaption);
-    ASSERT_NE(notice, nullptr);
-    ProgramDriver::SetDialogCheck(notice, kNoticeDoNotShowAgain, true);
-    ProgramDriver::Press(notice, kNoticeOkButton);
-    ASSERT_NE(program_.WaitForMainWindow(), nullptr);
-    CloseAndExpectExit();
-    EXPECT_EQ(ReadSettingInt("NoticeSuppressed", 0, kPrimaryRoot), 1);
-
-    ProgramDriver second(Utf8(QUORVANE_TEST_PROGRAM));
-    ASSERT_TRUE(second.Start());
-    ASSERT_NE(second.WaitForMainWindow(), nullptr);
-    EXPECT_TRUE(second.NoDialogFor(kNoticeCaption, seconds(3)));
-    second.CloseMainWindow();
-    EXPECT_EQ(second.WaitForExit(), 0);
-}
-
-// ---- Without Firefox ---------------------------------------------------------------------------
-
-TEST_F(QuorvaneE2E, WithoutFirefoxTheProgramSaysSoAndOffersOnlyApply) {
-    SuppressNotice();
-    ASSERT_TRUE(program_.Start());
-    EXPECT_EQ(Answer(IDOK),
-              L"Firefox is not installed or not found. Even without, installed Firefox can be "
-              L"Quorvane used to save selected preferences.");
-    ASSERT_NE(program_.WaitForMainWindow(), nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return !program_.IsEnabled(kRestoreButton); }));
-    EXPECT_EQ(program_.Text(kRestoreLabel),
-              L"This options is available only when Firefox is installed.");
-    EXPECT_TRUE(program_.IsEnabled(kApplyButton));
-
-    program_.SetChecked(kGeolocationOption, true);
-    program_.Click(kApplyButton);
-    const HWND save = program_.WaitForDialog(L"");
-    ASSERT_NE(save, nullptr) << "no save dialog";
-    ProgramDriver::Press(save, IDCANCEL);
-    ASSERT_TRUE(program_.WaitUntilClosed(save));
-    EXPECT_TRUE(program_.NoDialogFor(L"", seconds(2)));
-    for (const auto& entry : fs::recursive_directory_iterator(folder_.Path())) {
-        EXPECT_NE(entry.path().extension(), ".js") << entry.path();
-    }
-    CloseAndExpectExit();
-}
-
-// ---- Apply and Restore -------------------------------------------------------------------------
-
-TEST_F(QuorvaneE2E, ApplyWritesTheTickedOptionsToUserJs) {
-    SuppressNotice();
-    MakeProfile("// Mozilla User Preferences\n");
-    StartToMainWindow();
-    program_.SetChecked(kGeolocationOption, true);
-    program_.ClickToolbarButton(kPrivacyButton);
-    program_.SetChecked(kWebRtcOption, true);
-    program_.Click(kApplyButton);
-    EXPECT_EQ(Answer(IDOK), L"Restart of Firefox is required for changes to take effect.");
-    EXPECT_EQ(test::ReadFileBytes(UserJs()),
-              "user_pref(\"view_source.editor.path\", \"\");\n"
-              "user_pref(\"media.peerconnection.enabled\", false);\n"
-              "user_pref(\"geo.enabled\", false);\n");
-    CloseAndExpectExit();
-}
-
-TEST_F(QuorvaneE2E, EditorPathWithAQuoteIsRefused) {
-    SuppressNotice();
-    MakeProfile("");
-    test::WriteFileBytes(UserJs(), "user_pref(\"geo.enabled\", false);\n");
-    StartToMainWindow();
-    program_.SetChecked(kEditorOption, true);
-    EXPECT_TRUE(WaitUntil([&] { return program_.IsEnabled(kBrowseButton); }));
-    program_.SetText(kEditorPath, L"C:\\a\");user_pref(\"evil\", true);//");
-    program_.Click(kApplyButton);
-    EXPECT_EQ(Answer(IDOK),
-              L"The editor path contains characters that are not allowed in a file name.");
-    EXPECT_EQ(test::ReadFileBytes(UserJs()), "user_pref(\"geo.enabled\", false);\n");
-    CloseAndExpectExit();
-}
-
-class RestoreE2E : public QuorvaneE2E {
-protected:
-    const std::string prefs_ =
-        "// Mozilla User Preferences\n"
-        "user_pref(\"app.update.lastUpdateTime.x\", 1700000000);\n"
-        "user_pref(\"geo.enabled\", false);\n"
-        "user_pref(\"view_source.editor.external\", true);\n"
-        "user_pref(\"view_source.editor.path\", \"C:\\\\Tools\\\\ed.exe\");\n";
-    const std::string userJs_ = "user_pref(\"media.peerconnection.enabled\", false);\n";
-
-    void SetUp() override {
-        QuorvaneE2E::SetUp();
-        SuppressNotice();
-        MakeProfile(prefs_);
-        test::WriteFileBytes(UserJs(), userJs_);
-        StartToMainWindow();
-        EXPECT_TRUE(program_.IsChecked(kGeolocationOption));
-        EXPECT_TRUE(program_.IsChecked(kWebRtcOption));
-        EXPECT_EQ(program_.Text(kEditorPath), L"C:\\Tools\\ed.exe");
-        program_.ClickToolbarButton(kRestoreSectionButton);
-        ASSERT_TRUE(WaitUntil([&] { return program_.IsVisible(kRestoreButton); }));
-    }
-    void ExpectFilesUntouched() const {
-        EXPECT_EQ(test::ReadFileBytes(PrefsJs()), prefs_);
-        EXPECT_EQ(test::ReadFileBytes(UserJs()), userJs_);
-    }
+struct Step {
+    Op op;
+    int id = 0;             // a control, dialog item or button
+    std::string text = {};  // UTF-8
+    int value = 0;
 };
 
-TEST_F(RestoreE2E, CancelledConfirmationChangesNothing) {
-    program_.Click(kRestoreButton);
-    EXPECT_EQ(Answer(IDCANCEL), L"Firefox have to be closed before restoring preferences.");
-    EXPECT_TRUE(program_.NoDialogFor(kCaption, seconds(2)));
-    ExpectFilesUntouched();
-    CloseAndExpectExit();
+Step S(Op op) {
+    return {op};
+}
+Step S(Op op, int id, int value = 0) {
+    return {op, id, "", value};
+}
+Step S(Op op, std::string text, int value = 0) {
+    return {op, 0, std::move(text), value};
+}
+Step S(Op op, int id, const char* text) {
+    return {op, id, text};
 }
 
-TEST_F(RestoreE2E, ConfirmedRestoreRemovesThePreferences) {
-    program_.Click(kRestoreButton);
-    Answer(IDOK);
-    EXPECT_EQ(Answer(IDOK), L"Firefox preferences have been successfully restored.");
-    EXPECT_EQ(test::ReadFileBytes(PrefsJs()),
-              "// Mozilla User Preferences\n"
-              "user_pref(\"app.update.lastUpdateTime.x\", 1700000000);\n"
-              "user_pref(\"view_source.editor.external\", true);\n"
-              "user_pref(\"view_source.editor.path\", \"C:\\\\Tools\\\\ed.exe\");\n");
-    EXPECT_FALSE(fs::exists(UserJs()));
-    for (int id : kOptionIds) {
-        EXPECT_FALSE(program_.IsChecked(id)) << id;
-    }
-    EXPECT_EQ(program_.Text(kEditorPath), L"");
-    CloseAndExpectExit();
+std::vector<Step> operator+(std::vector<Step> first, const std::vector<Step>& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
 }
 
-TEST_F(RestoreE2E, RunningFirefoxBlocksRestore) {
-    // Firefox keeps parent.lock open without sharing while it runs.
-    const HANDLE lock = CreateFileW(test::ToProgramPath(Profile() / "parent.lock").c_str(),
-                                    GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    program_.Click(kRestoreButton);
-    Answer(IDOK);
-    EXPECT_EQ(Answer(IDOK), L"Firefox is still running. Close it and try Restore again.");
-    ExpectFilesUntouched();
-    EXPECT_TRUE(program_.IsChecked(kGeolocationOption));
-    CloseHandle(lock);
-    CloseAndExpectExit();
+// The per-user state a scenario starts from.
+struct StartingState {
+    const char* prefs = "";                       // prefs.js; nullptr: no Firefox at all
+    const char* userJs = nullptr;                 // user.js; nullptr: none
+    const char* noticeVersion = kProductVersion;  // the version the notice was last shown for
+    int noticeSuppressed = 1;
+};
+
+// The files Op::File looks at: two in the profile, one chosen in the save dialog.
+enum ProfileFile : int { kUserJs = 0, kPrefsJs = 1, kChosenFile = 2 };
+
+struct Scenario {
+    const char* name;
+    StartingState state;
+    std::vector<Step> steps;
+};
+
+const std::string kVersion = kProductVersion;
+const char kFirefoxMissing[] =
+    "Firefox is not installed or not found. Even without, installed Firefox can be Quorvane used "
+    "to save selected preferences.";
+const char kRestart[] = "Restart of Firefox is required for changes to take effect.";
+const char kNewVersion[] = "New version available. Would you like to download it.";
+const char kDownloadPage[] = "https://quorvane.example/download#quorvane";
+const char kRestorePrefs[] =
+    "// Mozilla User Preferences\n"
+    "user_pref(\"app.update.lastUpdateTime.x\", 1700000000);\n"
+    "user_pref(\"geo.enabled\", false);\n"
+    "user_pref(\"view_source.editor.external\", true);\n"
+    "user_pref(\"view_source.editor.path\", \"C:\\\\Tools\\\\ed.exe\");\n";
+const char kWebRtcUserJs[] = "user_pref(\"media.peerconnection.enabled\", false);\n";
+
+// Opens Restore on the profile above and answers its warning.
+std::vector<Step> RestoreSteps(int answer) {
+    return {S(Op::Start),
+            S(Op::MainWindow),
+            S(Op::Checked, kGeolocation, 1),
+            S(Op::Checked, kWebRtc, 1),
+            S(Op::Text, kEditorPath, "C:\\Tools\\ed.exe"),
+            S(Op::Section, kRestoreSection),
+            S(Op::Visible, kRestore, 1),
+            S(Op::Click, kRestore),
+            S(Op::Box, "Firefox have to be closed before restoring preferences.", answer)};
 }
 
-// ---- Sections and previews ---------------------------------------------------------------------
-
-TEST_F(QuorvaneE2E, SectionsSwitchApplyAndInfoButtonsOpenPreviews) {
-    SuppressNotice();
-    MakeProfile("");
-    StartToMainWindow();
-    EXPECT_TRUE(program_.IsVisible(kCloseTabOption));
-    EXPECT_FALSE(program_.IsVisible(kWebRtcOption));
-    EXPECT_FALSE(program_.IsVisible(kRestoreButton));
-    EXPECT_TRUE(program_.IsEnabled(kApplyButton));
-
-    program_.ClickToolbarButton(kRestoreSectionButton);
-    EXPECT_TRUE(WaitUntil([&] { return !program_.IsEnabled(kApplyButton); }));
-    EXPECT_TRUE(program_.IsVisible(kRestoreButton));
-    EXPECT_FALSE(program_.IsVisible(kCloseTabOption));
-    program_.ClickToolbarButton(kPrivacyButton);
-    EXPECT_TRUE(WaitUntil([&] { return program_.IsEnabled(kApplyButton); }));
-    EXPECT_TRUE(program_.IsVisible(kWebRtcOption));
-
-    struct Preview {
-        int section;
-        int button;
-        const wchar_t* title;
-    };
-    const Preview previews[] = {
-        {kMiscellaneousButton, kInfo03, L"Info - Open new tab for search box result"},
-        {kMiscellaneousButton, kInfo04, L"Info - Disable about:config warning"},
-        {kPrivacyButton, kInfo10, L"Info - Disable WebRTC"},
-        {kPrivacyButton, kInfo13, L"Info - Disable geolocation"},
-        {kPrivacyButton, kInfo14, L"Info - Prevent website tracking clicks"},
-    };
-    for (const Preview& preview : previews) {
-        program_.ClickToolbarButton(preview.section);
-        ASSERT_TRUE(WaitUntil([&] { return program_.IsVisible(preview.button); }));
-        program_.Click(preview.button);
-        const HWND dialog = program_.WaitForDialog(preview.title);
-        ASSERT_NE(dialog, nullptr) << Utf16ToUtf8(preview.title);
-        ProgramDriver::Press(dialog, IDOK);
-        ASSERT_TRUE(program_.WaitUntilClosed(dialog));
-    }
-    const long before = ServiceInspection(QUORVANE_TEST_SERVICE_PORT).Count("reports");
-    CloseAndExpectExit();
-    const ServiceInspection after(QUORVANE_TEST_SERVICE_PORT);
-    EXPECT_EQ(after.Count("reports"), before + 1);
-    EXPECT_NE(after.Latest("reports").find("\"usage\":6}"), std::string::npos) << after.Body();
+// Opens the preview of an Info button and checks its caption and picture.
+std::vector<Step> PreviewSteps(int button, const char* caption, const char* picture) {
+    return {S(Op::Click, button), S(Op::Dialog, caption), S(Op::Picture, picture),
+            S(Op::Press, IDOK)};
 }
 
-// ---- The update check --------------------------------------------------------------------------
+const std::vector<Scenario> kScenarios = {
+    {"FirstStartShowsTheNoticeAndReportsIt",
+     {.noticeVersion = "", .noticeSuppressed = 0},
+     {S(Op::Start), S(Op::Dialog, "License model"), S(Op::VersionSetting, "NoticeVersion"),
+      S(Op::Setting, "NoticeSuppressed", 0), S(Op::Press, kNoticeOk), S(Op::MainWindow),
+      S(Op::Close), S(Op::Report, "", 1), S(Op::Setting, "ReportedUsage", 1)}},
+    {"DoNotShowAgainKeepsTheNoticeAway",
+     {.noticeVersion = "", .noticeSuppressed = 0},
+     {S(Op::Start), S(Op::Dialog, "License model"), S(Op::Tick, kNoticeDoNotShowAgain, 1),
+      S(Op::Press, kNoticeOk), S(Op::MainWindow), S(Op::Close),
+      S(Op::Setting, "NoticeSuppressed", 1), S(Op::Start), S(Op::MainWindow),
+      S(Op::NoDialog, "License model"), S(Op::Close)}},
+    {"ANewVersionBringsTheNoticeBack",
+     {.noticeVersion = "1.0.0", .noticeSuppressed = 1},
+     {S(Op::Start), S(Op::Dialog, "License model"), S(Op::VersionSetting, "NoticeVersion"),
+      S(Op::Setting, "NoticeSuppressed", 0), S(Op::Press, kNoticeOk), S(Op::MainWindow),
+      S(Op::Close), S(Op::Report, "", 1)}},
+    {"SettingsDialogWritesAndShowsItsTwoBoxes",
+     {},
+     {S(Op::Start), S(Op::MainWindow), S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings"),
+      S(Op::Ticked, kSettingsUpdates, 1), S(Op::Ticked, kSettingsNotice, 0),
+      S(Op::Tick, kSettingsUpdates, 0), S(Op::Tick, kSettingsNotice, 1), S(Op::Press, kSettingsOk),
+      S(Op::Setting, "UpdateCheckEnabled", 0), S(Op::Setting, "NoticeSuppressed", 0),
+      S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings"), S(Op::Ticked, kSettingsUpdates, 0),
+      S(Op::Ticked, kSettingsNotice, 1), S(Op::Press, IDCANCEL), S(Op::Close)}},
+    {"WithoutFirefoxApplySavesTheChosenFile",
+     {.prefs = nullptr},
+     {S(Op::Start), S(Op::Box, kFirefoxMissing, IDOK), S(Op::MainWindow),
+      S(Op::Enabled, kRestore, 0),
+      S(Op::Text, kRestoreLabel, "This options is available only when Firefox is installed."),
+      S(Op::SetCheck, kGeolocation, 1), S(Op::Click, kApply), S(Op::Dialog, ""),
+      S(Op::Press, IDCANCEL), S(Op::NoDialog, ""), S(Op::File, "-", kChosenFile),
+      S(Op::Click, kApply), S(Op::Dialog, ""), S(Op::SaveAs, "chosen.js"),
+      S(Op::File,
+        "user_pref(\"view_source.editor.path\", \"\");\nuser_pref(\"geo.enabled\", false);\n",
+        kChosenFile),
+      S(Op::Close)}},
+    {"ApplyWritesTheTickedOptions",
+     {.prefs = "// Mozilla User Preferences\n"},
+     {S(Op::Start), S(Op::MainWindow), S(Op::SetCheck, kGeolocation, 1), S(Op::Section, kPrivacy),
+      S(Op::SetCheck, kWebRtc, 1), S(Op::Click, kApply), S(Op::Box, kRestart, IDOK),
+      S(Op::File,
+        "user_pref(\"view_source.editor.path\", \"\");\n"
+        "user_pref(\"media.peerconnection.enabled\", false);\n"
+        "user_pref(\"geo.enabled\", false);\n"),
+      S(Op::Close), S(Op::Report, "", 10)}},
+    {"AnEditorPathWithAQuoteIsRefused",
+     {.userJs = "user_pref(\"geo.enabled\", false);\n"},
+     {S(Op::Start), S(Op::MainWindow), S(Op::SetCheck, kEditorSwitch, 1),
+      S(Op::Enabled, kBrowse, 1), S(Op::Type, kEditorPath, "C:\\a\");user_pref(\"evil\", true);//"),
+      S(Op::Click, kApply),
+      S(Op::Box, "The editor path contains characters that are not allowed in a file name.", IDOK),
+      S(Op::File, "user_pref(\"geo.enabled\", false);\n"), S(Op::Close)}},
+    {"CancelledRestoreChangesNothing",
+     {.prefs = kRestorePrefs, .userJs = kWebRtcUserJs},
+     RestoreSteps(IDCANCEL) + std::vector<Step>{S(Op::NoDialog, kProductName),
+                                                S(Op::File, kRestorePrefs, kPrefsJs),
+                                                S(Op::File, kWebRtcUserJs), S(Op::Close)}},
+    {"RestoreRemovesTheManagedPreferences",
+     {.prefs = kRestorePrefs, .userJs = kWebRtcUserJs},
+     RestoreSteps(IDOK) +
+         std::vector<Step>{S(Op::Box, "Firefox preferences have been successfully restored.", IDOK),
+                           S(Op::File,
+                             "// Mozilla User Preferences\n"
+                             "user_pref(\"app.update.lastUpdateTime.x\", 1700000000);\n"
+                             "user_pref(\"view_source.editor.external\", true);\n"
+                             "user_pref(\"view_source.editor.path\", \"C:\\\\Tools\\\\ed.exe\");\n",
+                             kPrefsJs),
+                           S(Op::File, "-"), S(Op::Unchecked), S(Op::Close)}},
+    {"SectionsSwitchApplyAndPreviewsShowTheirPictures",
+     {},
+     std::vector<Step>{S(Op::Start), S(Op::MainWindow), S(Op::Visible, kCloseTab, 1),
+                       S(Op::Visible, kWebRtc, 0), S(Op::Section, kRestoreSection),
+                       S(Op::Enabled, kApply, 0), S(Op::Visible, kCloseTab, 0),
+                       S(Op::Section, kPrivacy), S(Op::Enabled, kApply, 1),
+                       S(Op::Visible, kWebRtc, 1)} +
+         PreviewSteps(kInfo10, "Info - Disable WebRTC", "10") +
+         PreviewSteps(kInfo13, "Info - Disable geolocation", "13") +
+         PreviewSteps(kInfo14, "Info - Prevent website tracking clicks", "14") +
+         std::vector<Step>{S(Op::Section, kMiscellaneous)} +
+         PreviewSteps(kInfo03, "Info - Open new tab for search box result", "03") +
+         std::vector<Step>{S(Op::Click, kDonate), S(Op::Page, "https://quorvane.example/donate"),
+                           S(Op::Close), S(Op::Report, "", 6)}},
+    {"YesToTheStartUpOfferEndsTheProgramBeforeItsWindowShows",
+     {},
+     {S(Op::Release, "1.0.2"), S(Op::Start), S(Op::Box, kNewVersion, IDYES), S(Op::NoMainWindow),
+      S(Op::Exit), S(Op::Page, kDownloadPage), S(Op::NoReport)}},
+    {"CheckForUpdateReportsTheLatestThenOffersTheNewer",
+     {},
+     {S(Op::Start), S(Op::MainWindow), S(Op::Menu, kCheckForUpdateItem),
+      S(Op::Box, "You are using the latest version of Quorvane", IDOK), S(Op::Release, "1.0.2"),
+      S(Op::Menu, kCheckForUpdateItem), S(Op::Box, kNewVersion, IDNO), S(Op::Section, kPrivacy),
+      S(Op::Menu, kCheckForUpdateItem), S(Op::Box, kNewVersion, IDYES), S(Op::Exit),
+      S(Op::Page, kDownloadPage), S(Op::Report, "", 2)}},
+};
+
+const std::vector<Scenario> kServiceStoppedScenarios = {
+    {"CheckForUpdateSaysTheServiceIsUnavailable",
+     {},
+     {S(Op::Start), S(Op::MainWindow), S(Op::Menu, kCheckForUpdateItem),
+      S(Op::Box, "Service is currently unavailable.", IDOK), S(Op::Close)}},
+};
+
+const std::vector<Scenario> kHighDpiScenarios = {
+    {"WindowAndControlsAreScaledByOneAndAHalf",
+     {},
+     {S(Op::Start), S(Op::MainWindow), S(Op::Size, "1374 960"),
+      S(Op::Placed, kBattery, "24 255 540 38"), S(Op::Close)}},
+};
 
 // The test prefix's stand-in browser (scripts/record-url.sh) appends the pages the program
 // opens to opened-pages.txt in the prefix; Z: is the root of the machine's file system.
-class OpenedPages {
-public:
-    OpenedPages() {
-        std::wstring prefix;
-        platform::GetEnvironment(L"WINEPREFIX", prefix);
-        path_ = L"Z:" + prefix + L"/opened-pages.txt";
-        DeleteFileW(path_.c_str());
+fs::path OpenedPagesFile() {
+    std::wstring prefix;
+    platform::GetEnvironment(L"WINEPREFIX", prefix);
+    return fs::path(L"Z:" + prefix + L"/opened-pages.txt");
+}
+
+// How many pixels of the picture file differ from what the window's client area shows at its
+// top left (a channel may be off by 2 after the conversion to the screen's colours); -1 when
+// the file cannot be read.
+long PixelsDiffering(HWND window, const std::wstring& file) {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    long differing = 0;
+    int width = 0;
+    {
+        Gdiplus::Bitmap picture(file.c_str());
+        width = static_cast<int>(picture.GetWidth());
+        const int height = static_cast<int>(picture.GetHeight());
+        POINT origin{0, 0};
+        ClientToScreen(window, &origin);
+        const HDC screen = GetDC(nullptr);
+        const HDC copy = CreateCompatibleDC(screen);
+        const HBITMAP shot = CreateCompatibleBitmap(screen, width, height);
+        const HGDIOBJ previous = SelectObject(copy, shot);
+        BitBlt(copy, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                Gdiplus::Color expected;
+                picture.GetPixel(x, y, &expected);
+                const COLORREF shown = GetPixel(copy, x, y);
+                const bool alike = std::abs(GetRValue(shown) - expected.GetR()) <= 2 &&
+                                   std::abs(GetGValue(shown) - expected.GetG()) <= 2 &&
+                                   std::abs(GetBValue(shown) - expected.GetB()) <= 2;
+                differing += alike ? 0 : 1;
+            }
+        }
+        SelectObject(copy, previous);
+        DeleteObject(shot);
+        DeleteDC(copy);
+        ReleaseDC(nullptr, screen);
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return width > 0 ? differing : -1;
+}
+
+class EndToEnd : public ::testing::TestWithParam<Scenario> {
+protected:
+    void SetUp() override { PublishRelease(QUORVANE_TEST_RELEASE_FILE, kVersion.c_str()); }
+    void TearDown() override { PublishRelease(QUORVANE_TEST_RELEASE_FILE, kVersion.c_str()); }
+
+    fs::path Firefox() const { return folder_.Roaming() / "Mozilla" / "Firefox"; }
+    fs::path Profile() const { return Firefox() / "Profiles" / "e2e.default"; }
+
+    void Prepare(const StartingState& state) const {
+        if (state.prefs != nullptr) {
+            test::WriteFileBytes(Firefox() / "profiles.ini",
+                                 "[Profile0]\r\nName=default\r\nIsRelative=1\r\n"
+                                 "Path=Profiles/e2e.default\r\nDefault=1\r\n");
+            test::WriteFileBytes(Profile() / "prefs.js", state.prefs);
+        }
+        if (state.userJs != nullptr) {
+            test::WriteFileBytes(Profile() / "user.js", state.userJs);
+        }
+        if (*state.noticeVersion != '\0') {
+            WriteSettingText("NoticeVersion", state.noticeVersion, kPrimaryRoot);
+        }
+        WriteSettingInt("NoticeSuppressed", state.noticeSuppressed, kPrimaryRoot);
+        DeleteFileW(OpenedPagesFile().c_str());
     }
 
-    std::string Read() const { return test::ReadFileBytes(fs::path(path_)); }
+    void Run(const Step& step);
+    void Check(const Step& step);
 
-private:
-    std::wstring path_;
+    test::UserFolders folder_;
+    std::unique_ptr<ProgramDriver> program_;
+    HWND dialog_ = nullptr;
+    long reportsAtStart_ = 0;
 };
 
-TEST_F(QuorvaneE2E, YesToTheStartUpOfferEndsTheProgramBeforeItsWindowShows) {
-    SuppressNotice();
-    MakeProfile("");
-    PublishRelease(QUORVANE_TEST_RELEASE_FILE, "1.0.2");
-    const OpenedPages pages;
-    ASSERT_TRUE(program_.Start());
-    const HWND offer = program_.WaitForDialog(kCaption);
-    ASSERT_NE(offer, nullptr);
-    EXPECT_EQ(ProgramDriver::MessageText(offer),
-              L"New version available. Would you like to download it.");
-    EXPECT_EQ(program_.WaitForMainWindow(std::chrono::milliseconds(0)), nullptr);
-    ProgramDriver::Press(offer, IDYES);
-    EXPECT_EQ(program_.WaitForExit(), 0);
-    EXPECT_TRUE(WaitUntil([&] { return !pages.Read().empty(); }, seconds(10)));
-    EXPECT_EQ(pages.Read(), "https://quorvane.example/download#quorvane\n");
+std::wstring Wide(const std::string& text) {
+    return Utf8ToUtf16(text.c_str());
 }
 
-TEST_F(QuorvaneE2E, CheckForUpdateShowsTheLatestAndTheNewerVersion) {
-    SuppressNotice();
-    MakeProfile("");
-    StartToMainWindow();
-    program_.ChooseMenuItem(kSettingsIcon, kCheckForUpdateItem);
-    EXPECT_EQ(Answer(IDOK), L"You are using the latest version of Quorvane");
-
-    PublishRelease(QUORVANE_TEST_RELEASE_FILE, "1.0.2");
-    program_.ChooseMenuItem(kSettingsIcon, kCheckForUpdateItem);
-    EXPECT_EQ(Answer(IDNO), L"New version available. Would you like to download it.");
-    EXPECT_TRUE(program_.Running());
-    CloseAndExpectExit();
+// The steps that act on the program.
+void EndToEnd::Run(const Step& step) {
+    if (step.op == Op::Start) {
+        reportsAtStart_ = ServiceInspection(QUORVANE_TEST_SERVICE_PORT).Count("reports");
+        program_ = std::make_unique<ProgramDriver>(Wide(QUORVANE_TEST_PROGRAM));
+        ASSERT_TRUE(program_->Start());
+        return;
+    }
+    if (step.op == Op::Release) {
+        PublishRelease(QUORVANE_TEST_RELEASE_FILE, step.text.c_str());
+        return;
+    }
+    ASSERT_NE(program_, nullptr) << "the scenario must start the program first";
+    ProgramDriver& program = *program_;
+    const std::wstring text = Wide(step.text);
+    switch (step.op) {
+        case Op::MainWindow:
+            ASSERT_NE(program.WaitForMainWindow(), nullptr);
+            return;
+        case Op::Box: {
+            const HWND box = program.WaitForDialog(Wide(kProductName));
+            ASSERT_NE(box, nullptr) << "no message box: " << step.text;
+            EXPECT_EQ(ProgramDriver::MessageText(box), text);
+            ProgramDriver::Press(box, step.value);
+            ASSERT_TRUE(program.WaitUntilClosed(box));
+            return;
+        }
+        case Op::Dialog:
+            dialog_ = program.WaitForDialog(text);
+            ASSERT_NE(dialog_, nullptr) << "no dialog " << step.text;
+            return;
+        case Op::Tick:
+            ProgramDriver::SetDialogCheck(dialog_, step.id, step.value != 0);
+            return;
+        case Op::Press:
+            ProgramDriver::Press(dialog_, step.id);
+            ASSERT_TRUE(program.WaitUntilClosed(dialog_));
+            return;
+        case Op::SaveAs:
+            ASSERT_TRUE(ProgramDriver::SaveAs(dialog_, test::ToProgramPath(folder_.Path() / text)));
+            ASSERT_TRUE(program.WaitUntilClosed(dialog_));
+            return;
+        case Op::Click:
+            program.Click(step.id);
+            return;
+        case Op::Section:
+            program.ClickToolbarButton(step.id);
+            return;
+        case Op::Menu:
+            program.ChooseMenuItem(kSettingsIcon, step.id);
+            return;
+        case Op::SetCheck:
+            program.SetChecked(step.id, step.value != 0);
+            return;
+        case Op::Type:
+            program.SetText(step.id, text);
+            return;
+        case Op::Close:
+            program.CloseMainWindow();
+            [[fallthrough]];
+        case Op::Exit:
+            EXPECT_EQ(program.WaitForExit(), 0);
+            return;
+        default:
+            Check(step);
+    }
 }
 
-using ServiceStopped = QuorvaneE2E;
-
-TEST_F(ServiceStopped, CheckForUpdateSaysTheServiceIsUnavailable) {
-    SuppressNotice();
-    MakeProfile("");
-    StartToMainWindow();
-    program_.ChooseMenuItem(kSettingsIcon, kCheckForUpdateItem);
-    EXPECT_EQ(Answer(IDOK), L"Service is currently unavailable.");
-    EXPECT_TRUE(program_.Running());
-    CloseAndExpectExit();
+// The steps that look at the program's windows and at what it left behind.
+void EndToEnd::Check(const Step& step) {
+    ProgramDriver& program = *program_;
+    const std::wstring text = Wide(step.text);
+    const auto holds = [&](auto condition) { return WaitUntil(condition, seconds(5)); };
+    switch (step.op) {
+        case Op::NoMainWindow:
+            EXPECT_EQ(program.WaitForMainWindow(std::chrono::milliseconds(0)), nullptr);
+            return;
+        case Op::NoDialog:
+            EXPECT_TRUE(program.NoDialogFor(text, seconds(3))) << step.text;
+            return;
+        case Op::Ticked:
+            EXPECT_EQ(IsDlgButtonChecked(dialog_, step.id), static_cast<UINT>(step.value))
+                << step.id;
+            return;
+        case Op::Picture: {
+            const std::wstring file = program.Folder() + L"\\infos\\" + text + L".png";
+            EXPECT_TRUE(holds([&] { return PixelsDiffering(dialog_, file) == 0; }))
+                << step.text << ": " << PixelsDiffering(dialog_, file) << " pixels differ";
+            return;
+        }
+        case Op::Checked:
+            EXPECT_TRUE(holds([&] { return program.IsChecked(step.id) == (step.value != 0); }))
+                << step.id;
+            return;
+        case Op::Enabled:
+            EXPECT_TRUE(holds([&] { return program.IsEnabled(step.id) == (step.value != 0); }))
+                << step.id;
+            return;
+        case Op::Visible:
+            EXPECT_TRUE(holds([&] { return program.IsVisible(step.id) == (step.value != 0); }))
+                << step.id;
+            return;
+        case Op::Text:
+            EXPECT_TRUE(holds([&] { return program.Text(step.id) == text; }))
+                << step.id << ": " << Utf16ToUtf8(program.Text(step.id).c_str());
+            return;
+        case Op::Unchecked:
+            for (int id : kOptions) {
+                EXPECT_FALSE(program.IsChecked(id)) << id;
+            }
+            EXPECT_EQ(program.Text(kEditorPath), L"");
+            return;
+        case Op::File: {
+            const fs::path files[] = {Profile() / "user.js", Profile() / "prefs.js",
+                                      folder_.Path() / "chosen.js"};
+            const fs::path& file = files[step.value];
+            if (step.text == "-") {
+                EXPECT_FALSE(fs::exists(file)) << file;
+            } else {
+                EXPECT_TRUE(holds([&] { return test::ReadFileBytes(file) == step.text; }))
+                    << file << ":\n"
+                    << test::ReadFileBytes(file);
+            }
+            return;
+        }
+        case Op::Setting:
+            EXPECT_EQ(ReadSettingInt(step.text.c_str(), -1, kPrimaryRoot), step.value) << step.text;
+            return;
+        case Op::VersionSetting: {
+            char value[32] = {};
+            ReadSettingText(value, sizeof value, step.text.c_str(), "", kPrimaryRoot);
+            EXPECT_EQ(value, kVersion) << step.text;
+            return;
+        }
+        case Op::Report:
+        case Op::NoReport: {
+            const ServiceInspection service(QUORVANE_TEST_SERVICE_PORT);
+            const bool sent = step.op == Op::Report;
+            EXPECT_EQ(service.Count("reports"), reportsAtStart_ + (sent ? 1 : 0)) << service.Body();
+            const std::string usage = "\"usage\":" + std::to_string(step.value) + "}";
+            EXPECT_TRUE(!sent || service.Latest("reports").find(usage) != std::string::npos)
+                << service.Body();
+            return;
+        }
+        case Op::Page:
+            EXPECT_TRUE(WaitUntil(
+                [&] { return test::ReadFileBytes(OpenedPagesFile()) == step.text + "\n"; },
+                seconds(10)))
+                << test::ReadFileBytes(OpenedPagesFile());
+            return;
+        case Op::Size: {
+            RECT window{};
+            GetWindowRect(program.MainWindow(), &window);
+            EXPECT_EQ(std::to_string(window.right - window.left) + " " +
+                          std::to_string(window.bottom - window.top),
+                      step.text);
+            return;
+        }
+        case Op::Placed: {
+            const RECT rect = program.ControlRect(step.id);
+            EXPECT_EQ(std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+                          std::to_string(rect.right - rect.left) + " " +
+                          std::to_string(rect.bottom - rect.top),
+                      step.text);
+            return;
+        }
+        default:
+            FAIL() << "step " << static_cast<int>(step.op) << " is not a check";
+    }
 }
 
-// ---- 144 DPI (run in a prefix whose LogPixels is 144) ------------------------------------------
-
-using HighDpi = QuorvaneE2E;
-
-TEST_F(HighDpi, WindowAndControlsAreScaledByOneAndAHalf) {
-    SuppressNotice();
-    MakeProfile("");
-    StartToMainWindow();
-    RECT window{};
-    GetWindowRect(program_.MainWindow(), &window);
-    EXPECT_EQ(window.right - window.left, 1374);
-    EXPECT_EQ(window.bottom - window.top, 960);
-    const RECT battery = program_.ControlRect(kBatteryOption);
-    EXPECT_EQ(battery.left, 24);
-    EXPECT_EQ(battery.top, 255);
-    EXPECT_EQ(battery.right - battery.left, 540);
-    EXPECT_EQ(battery.bottom - battery.top, 38);
-    CloseAndExpectExit();
+TEST_P(EndToEnd, Runs) {
+    const Scenario& scenario = GetParam();
+    Prepare(scenario.state);
+    for (std::size_t i = 0; i < scenario.steps.size() && !HasFatalFailure(); ++i) {
+        SCOPED_TRACE("step " + std::to_string(i + 1));
+        Run(scenario.steps[i]);
+    }
 }
+
+std::string NameOf(const ::testing::TestParamInfo<Scenario>& info) {
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, EndToEnd, ::testing::ValuesIn(kScenarios), NameOf);
+INSTANTIATE_TEST_SUITE_P(ServiceStopped, EndToEnd, ::testing::ValuesIn(kServiceStoppedScenarios),
+                         NameOf);
+INSTANTIATE_TEST_SUITE_P(HighDpi, EndToEnd, ::testing::ValuesIn(kHighDpiScenarios), NameOf);
 
 }  // namespace

@@ -74,7 +74,7 @@ ProgramDriver::~ProgramDriver() {
 }
 
 bool ProgramDriver::Start() {
-    const std::wstring folder = program_.substr(0, program_.find_last_of(L"\\/"));
+    const std::wstring folder = Folder();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + program_ + L"\"";
@@ -147,12 +147,41 @@ void ProgramDriver::SetDialogCheck(HWND dialog, int itemId, bool checked) {
     SendTo(GetDlgItem(dialog, itemId), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
+bool ProgramDriver::SaveAs(HWND fileDialog, const std::wstring& path) {
+    struct Search {
+        HWND edit = nullptr;
+    } search;
+    EnumChildWindows(
+        fileDialog,
+        [](HWND child, LPARAM parameter) -> BOOL {
+            auto* found = reinterpret_cast<Search*>(parameter);
+            if (ClassOf(child) == L"Edit" && IsWindowVisible(child)) {
+                found->edit = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.edit == nullptr) {
+        return false;
+    }
+    SendTo(search.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Press(fileDialog, IDOK);
+    return true;
+}
+
 HWND ProgramDriver::Control(int id) const {
     return GetDlgItem(mainWindow_, id);
 }
 
 void ProgramDriver::Click(int id) const {
-    PostMessageW(Control(id), BM_CLICK, 0, 0);
+    const HWND control = Control(id);
+    if (ClassOf(control) == L"Static") {  // a clickable icon: press and release the mouse on it
+        PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        PostMessageW(control, WM_LBUTTONUP, 0, 0);
+        return;
+    }
+    PostMessageW(control, BM_CLICK, 0, 0);
 }
 
 void ProgramDriver::ClickToolbarButton(int id) const {

@@ -37,6 +37,8 @@ public:
     // Presses the dialog's button with that id, as a click would.
     static void Press(HWND dialog, int buttonId);
     static void SetDialogCheck(HWND dialog, int itemId, bool checked);
+    // Types the path into a file dialog's name box and presses its OK button.
+    static bool SaveAs(HWND fileDialog, const std::wstring& path);
 
     // The main window's controls, by command id.
     HWND Control(int id) const;
@@ -52,6 +54,8 @@ public:
     // The control's rectangle in the main window's client coordinates.
     RECT ControlRect(int id) const;
     HWND MainWindow() const { return mainWindow_; }
+    // The folder the program lies in and starts in.
+    std::wstring Folder() const { return program_.substr(0, program_.find_last_of(L"\\/")); }
 
     // Asks the main window to close, as its close box does.
     void CloseMainWindow() const;
