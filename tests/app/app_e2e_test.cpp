@@ -80,7 +80,7 @@ enum class Op {
     Enabled,         // control id is (value 1) or is not enabled
     Visible,         // control id is (value 1) or is not visible
     Text,            // control id shows text
-    Unchecked,       // every option is unchecked and the editor path empty
+    Boxes,           // the eleven option boxes, in id order, show text ("0" or "1" each)
     Release,         // the service now answers that version text is the latest
     File,            // file value (ProfileFile) holds exactly text; "-": it does not exist
     Setting,         // the integer setting named text holds value
@@ -238,7 +238,8 @@ const std::vector<Scenario> kScenarios = {
                              "user_pref(\"view_source.editor.external\", true);\n"
                              "user_pref(\"view_source.editor.path\", \"C:\\\\Tools\\\\ed.exe\");\n",
                              kPrefsJs),
-                           S(Op::File, "-"), S(Op::Unchecked), S(Op::Close)}},
+                           S(Op::File, "-"), S(Op::Boxes, "00000000000"),
+                           S(Op::Text, kEditorPath, ""), S(Op::Close)}},
     {"SectionsSwitchApplyAndPreviewsShowTheirPictures",
      {},
      std::vector<Step>{S(Op::Start), S(Op::MainWindow), S(Op::Visible, kCloseTab, 1),
@@ -472,12 +473,17 @@ void EndToEnd::Check(const Step& step) {
             EXPECT_TRUE(holds([&] { return program.Text(step.id) == text; }))
                 << step.id << ": " << Utf16ToUtf8(program.Text(step.id).c_str());
             return;
-        case Op::Unchecked:
+        case Op::Boxes: {
+            std::string shown;
             for (int id : kOptions) {
-                EXPECT_FALSE(program.IsChecked(id)) << id;
+                const LONG style = GetWindowLongW(program.Control(id), GWL_STYLE);
+                shown += (style & BS_TYPEMASK) != BS_AUTOCHECKBOX ? '?'
+                         : program.IsChecked(id)                  ? '1'
+                                                                  : '0';
             }
-            EXPECT_EQ(program.Text(kEditorPath), L"");
+            EXPECT_EQ(shown, step.text) << "'?': not a check box";
             return;
+        }
         case Op::File: {
             const fs::path files[] = {Profile() / "user.js", Profile() / "prefs.js",
                                       folder_.Path() / "chosen.js"};
