@@ -77,7 +77,7 @@ AnchorRule Flags(bool top, bool right, bool bottom, bool left, bool half) {
 }
 
 constexpr UINT_PTR kMenuSubclassId = 1;
-constexpr int kMenuOffsetY = 48;  // the menu opens this many pixels below the control's top
+constexpr int kMenuOffsetY = 48;  // design units below the control's top: under the icon
 
 }  // namespace
 
@@ -121,9 +121,9 @@ void UIStatic::ShowMenu(HWND control) const {
         for (std::size_t i = 0; i < menuItems.size(); ++i) {
             AppendMenuW(menu.Get(), MF_STRING, i + 1, menuItems[i].c_str());
         }
-        choice = static_cast<UINT_PTR>(
-            TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_VERPOSANIMATION, rect.left,
-                           rect.top + kMenuOffsetY, 0, control, nullptr));
+        choice = static_cast<UINT_PTR>(TrackPopupMenu(
+            menu.Get(), TPM_RETURNCMD | TPM_VERPOSANIMATION, rect.left,
+            rect.top + ScaleValue(kMenuOffsetY, DpiScaleOf(control)), 0, control, nullptr));
     }
     menu.Reset();
     PostMessageW(owner, WM_UI_MENUCOMMAND, choice, reinterpret_cast<LPARAM>(control));

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "net/update_check.h"
 #include "settings/platform.h"
@@ -38,6 +40,7 @@ enum ControlId : int {
     kInfo13 = 219,
     kInfo14 = 221,
     kRestoreLabel = 222,
+    kRestoreWarning = 223,
     kRestoreButton = 224,
     kSettingsIcon = 225,
     kApplyButton = 227,
@@ -97,13 +100,57 @@ protected:
         EXPECT_EQ(program_.WaitForExit(), 0);
     }
 
+    // Option 03's preview comes from infos\ of the working folder, else from infos\ beside the
+    // program, else it is bitmap 4001 at the dialog's normal size; a file that is no picture
+    // counts as missing. The program runs from a folder of its own, started in another one.
+    void CheckPreviewSources() {
+        SuppressNotice();
+        MakeProfile("");
+        const fs::path original(Utf8ToUtf16(QUORVANE_TEST_PROGRAM));
+        const fs::path program = folder_.Path() / "program/Quorvane.exe";
+        const fs::path working = folder_.Path() / "work/infos/03.png";
+        const fs::path beside = program.parent_path() / "infos/03.png";
+        const std::string picture = test::ReadFileBytes(original.parent_path() / "infos/03.png");
+        const std::string empty, corrupt = picture.substr(0, 200);
+        fs::create_directories(working.parent_path());
+        fs::create_directories(beside.parent_path());
+        fs::copy_file(original, program);
+        ProgramDriver driver(test::ToProgramPath(program));
+        ASSERT_TRUE(driver.Start(test::ToProgramPath(working.parent_path().parent_path())));
+        ASSERT_NE(driver.WaitForMainWindow(), nullptr);
+        // The file in the working folder and beside the program (null: none), the picture shown.
+        const std::tuple<const std::string*, const std::string*, bool> rows[] = {
+            {nullptr, nullptr, false},  // first, for the normal size
+            {&picture, nullptr, true},  {nullptr, &picture, true}, {&empty, nullptr, false},
+            {&corrupt, nullptr, false}, {&corrupt, &picture, true}};
+        std::pair<long, long> normal;
+        for (const auto& row : rows) {
+            const auto& [inWorkingFolder, besideProgram, pictureShown] = row;
+            for (const auto& [file, bytes] :
+                 {std::pair{working, inWorkingFolder}, std::pair{beside, besideProgram}}) {
+                bytes != nullptr ? test::WriteFileBytes(file, *bytes) : void(fs::remove(file));
+            }
+            driver.Click(kInfo03);
+            const HWND preview = driver.WaitForDialog(L"Info - Open new tab for search box result");
+            ASSERT_NE(preview, nullptr);
+            // A paint asked for and waited on: the first one sizes the dialog.
+            SendMessageTimeoutW(preview, WM_PAINT, 0, 0, SMTO_BLOCK, 5000, nullptr);
+            RECT client{};
+            GetClientRect(preview, &client);
+            normal = normal.first == 0 ? std::pair(client.right, client.bottom) : normal;
+            EXPECT_EQ(std::pair(client.right, client.bottom),
+                      pictureShown ? std::pair(640L, 400L) : normal)
+                << "row " << &row - rows;
+            ProgramDriver::Press(preview, IDOK);
+            ASSERT_TRUE(driver.WaitUntilClosed(preview));
+        }
+        driver.CloseMainWindow();
+        EXPECT_EQ(driver.WaitForExit(), 0);
+    }
+
     test::UserFolders folder_;
     ProgramDriver program_{Utf8ToUtf16(QUORVANE_TEST_PROGRAM)};
 };
-
-std::wstring Utf8(const char* text) {
-    return Utf8ToUtf16(text);
-}
 
 // ---- Start-up, the notice and the usage report -------------------------------------------------
 
@@ -139,7 +186,7 @@ TEST_F(QuorvaneE2E, DoNotShowAgainKeepsTheNoticeAwayAtTheNextStart) {
     CloseAndExpectExit();
     EXPECT_EQ(ReadSettingInt("NoticeSuppressed", 0, kPrimaryRoot), 1);
 
-    ProgramDriver second(Utf8(QUORVANE_TEST_PROGRAM));
+    ProgramDriver second(Utf8ToUtf16(QUORVANE_TEST_PROGRAM));
     ASSERT_TRUE(second.Start());
     ASSERT_NE(second.WaitForMainWindow(), nullptr);
     EXPECT_TRUE(second.NoDialogFor(kNoticeCaption, seconds(3)));
@@ -322,6 +369,10 @@ TEST_F(QuorvaneE2E, SectionsSwitchApplyAndInfoButtonsOpenPreviews) {
     EXPECT_NE(after.Latest("reports").find("\"usage\":6}"), std::string::npos) << after.Body();
 }
 
+TEST_F(QuorvaneE2E, PreviewsComeFromTheWorkingFolderOrBesideTheProgram) {
+    CheckPreviewSources();
+}
+
 // ---- The update check --------------------------------------------------------------------------
 
 // The test prefix's stand-in browser (scripts/record-url.sh) appends the pages the program
@@ -401,7 +452,24 @@ TEST_F(HighDpi, WindowAndControlsAreScaledByOneAndAHalf) {
     EXPECT_EQ(battery.top, 255);
     EXPECT_EQ(battery.right - battery.left, 540);
     EXPECT_EQ(battery.bottom - battery.top, 38);
+
+    // The Settings menu opens below its icon; the bold warning is about as tall as the regular
+    // text above it (unscaled it was 12 pixels against 18).
+    PostMessageW(program_.Control(kSettingsIcon), WM_LBUTTONUP, 0, 0);
+    RECT menuRect{}, icon{};
+    GetWindowRect(program_.WaitForDialog(L"", seconds(5), ProgramDriver::kMenuClass), &menuRect);
+    GetWindowRect(program_.Control(kSettingsIcon), &icon);
+    EXPECT_GE(menuRect.top, icon.bottom);
+    ProgramDriver::PressKeys("Esc");
+    program_.ClickToolbarButton(kRestoreSectionButton);
+    ASSERT_TRUE(WaitUntil([&] { return program_.IsVisible(kRestoreWarning); }));
+    EXPECT_GE(program_.FirstTextLineHeight(kRestoreWarning),
+              program_.FirstTextLineHeight(kRestoreLabel) - 2);
     CloseAndExpectExit();
+}
+
+TEST_F(HighDpi, PreviewsComeFromTheWorkingFolderOrBesideTheProgram) {
+    CheckPreviewSources();
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <map>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -11,7 +13,6 @@
 namespace {
 
 constexpr wchar_t kMainWindowClass[] = L"KESTROVAN_ZEL";
-constexpr wchar_t kDialogClass[] = L"#32770";
 constexpr int kMessageTextId = 0xFFFF;  // the static that holds a message box's text
 constexpr UINT kSendTimeout = 5000;
 
@@ -73,8 +74,8 @@ ProgramDriver::~ProgramDriver() {
     }
 }
 
-bool ProgramDriver::Start() {
-    const std::wstring folder = program_.substr(0, program_.find_last_of(L"\\/"));
+bool ProgramDriver::Start(std::wstring folder) {
+    folder = folder.empty() ? program_.substr(0, program_.find_last_of(L"\\/")) : folder;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + program_ + L"\"";
@@ -109,12 +110,12 @@ HWND ProgramDriver::WaitForMainWindow(std::chrono::milliseconds timeout) {
     return mainWindow_;
 }
 
-HWND ProgramDriver::WaitForDialog(const std::wstring& caption,
-                                  std::chrono::milliseconds timeout) const {
+HWND ProgramDriver::WaitForDialog(const std::wstring& caption, std::chrono::milliseconds timeout,
+                                  const wchar_t* windowClass) const {
     HWND dialog = nullptr;
     WaitUntil(
         [&] {
-            for (HWND window : VisibleWindows(process_.dwProcessId, kDialogClass)) {
+            for (HWND window : VisibleWindows(process_.dwProcessId, windowClass)) {
                 if (caption.empty() || WindowText(window) == caption) {
                     dialog = window;
                     return true;
@@ -191,6 +192,41 @@ std::wstring ProgramDriver::Text(int id) const {
 
 void ProgramDriver::SetText(int id, const std::wstring& text) const {
     SendTo(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ProgramDriver::PressKeys(const std::string& chord) {
+    static const std::map<std::string, WORD> kNamedKeys = {
+        {"Shift", VK_SHIFT},  {"Ctrl", VK_CONTROL}, {"Tab", VK_TAB},
+        {"Enter", VK_RETURN}, {"Esc", VK_ESCAPE},   {"Space", VK_SPACE}};
+    std::vector<INPUT> inputs;  // the downs in order, then the ups in reverse
+    std::istringstream names(chord);
+    for (std::string name; std::getline(names, name, '+');) {
+        const auto named = kNamedKeys.find(name);
+        INPUT key{INPUT_KEYBOARD, {}};
+        key.ki.wVk = named != kNamedKeys.end() ? named->second : static_cast<WORD>(name[0]);
+        inputs.insert(inputs.begin() + static_cast<std::ptrdiff_t>(inputs.size() / 2), {key, key});
+        inputs[inputs.size() / 2].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+int ProgramDriver::FirstTextLineHeight(int id) const {
+    RECT rect{};
+    GetWindowRect(Control(id), &rect);
+    const HDC screen = GetDC(nullptr);
+    int line = 0;  // rows in the first run of rows that hold a dark pixel
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        bool ink = false;
+        for (int x = rect.left; x < rect.right && !ink; ++x) {
+            ink = GetGValue(GetPixel(screen, x, y)) < 96;
+        }
+        if (!ink && line > 0) {
+            break;
+        }
+        line += ink ? 1 : 0;
+    }
+    ReleaseDC(nullptr, screen);
+    return line;
 }
 
 RECT ProgramDriver::ControlRect(int id) const {

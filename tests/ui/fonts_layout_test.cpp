@@ -17,25 +17,6 @@ namespace {
 
 using uitest::TestWindow;
 
-struct HeightCase {
-    std::int32_t requested;
-    unsigned dpi;
-    std::int32_t effective;
-};
-
-const std::vector<HeightCase> kHeightCases = {
-    {-22, 96, -22},  {-22, 120, -24}, {-22, 144, -30}, {-22, 168, -22}, {-22, 192, -22},
-    {-14, 96, -14},  {-14, 120, -17}, {-14, 144, -21}, {-14, 168, -14}, {-12, 96, -12},
-    {-12, 120, -12}, {-12, 144, -12}, {-20, 144, -20}, {22, 144, 22},
-};
-
-TEST(FontHeights, OnlyTheListedHeightsChangeAndOnlyAt120And144Dpi) {
-    for (const HeightCase& c : kHeightCases) {
-        EXPECT_EQ(EffectiveFontHeight(c.requested, c.dpi), c.effective)
-            << c.requested << " at " << c.dpi << " DPI";
-    }
-}
-
 TEST(UIFontSpec, BoldMeansWeight700) {
     EXPECT_EQ(UIFontSpec(-12, true, L"Segoe UI").weight, 700);
     EXPECT_EQ(UIFontSpec(-12, false, L"Segoe UI").weight, 400);
@@ -115,26 +96,6 @@ TEST_F(Fonts, AFaceNameIsCutTo31Characters) {
     const std::wstring longFace(40, L'F');
     window_.Controls()->FindPushButton("btnA")->SetFont(UIFontSpec(-12, false, longFace));
     EXPECT_EQ(std::wstring(uitest::FontOf(first_).lfFaceName), std::wstring(31, L'F'));
-}
-
-TEST(DpiFonts, SetFontGivesTheHeightForTheWindowsDpi) {
-    TestWindow window;
-    window.Controls()->AddStatic("lbl2_1", L"Note", 16, 150, 500, 75, true, -1, 0);
-    UIStatic* label = window.Controls()->FindStatic("lbl2_1");
-    for (const std::int32_t requested : {-22, -14, -12}) {
-        label->SetFont(UIFontSpec(requested, true, L"Segoe UI"));
-        std::int32_t expected = 0;
-        for (const HeightCase& c : kHeightCases) {
-            if (c.requested == requested && c.dpi == uitest::ExpectedDpi()) {
-                expected = c.effective;
-            }
-        }
-        ASSERT_NE(expected, 0) << "no case for " << requested << " at " << uitest::ExpectedDpi();
-        const LOGFONTW font = uitest::FontOf(label->Handle());
-        EXPECT_EQ(font.lfHeight, expected) << requested;
-        EXPECT_EQ(font.lfWeight, 700);
-        EXPECT_STREQ(font.lfFaceName, L"Segoe UI");
-    }
 }
 
 // The placement rules themselves.
