@@ -13,6 +13,7 @@
 namespace {
 
 constexpr wchar_t kMainWindowClass[] = L"KESTROVAN_ZEL";
+constexpr wchar_t kTooltipClass[] = L"tooltips_class32";
 constexpr int kMessageTextId = 0xFFFF;  // the static that holds a message box's text
 constexpr UINT kSendTimeout = 5000;
 
@@ -208,6 +209,27 @@ void ProgramDriver::PressKeys(const std::string& chord) {
         inputs[inputs.size() / 2].ki.dwFlags = KEYEVENTF_KEYUP;
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+int ProgramDriver::FocusedControl() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(process_.dwThreadId, &info);
+    return GetDlgCtrlID(info.hwndFocus);  // 0 for none
+}
+
+bool ProgramDriver::ShowsTooltip(int index, const std::wstring& text) const {
+    const HWND toolbar = FindWindowExW(mainWindow_, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    RECT bar{};
+    GetWindowRect(toolbar, &bar);
+    const auto button = static_cast<DWORD>(SendTo(toolbar, TB_GETBUTTONSIZE));
+    // The buttons follow a leading separator 8 pixels wide.
+    SetCursorPos(bar.left + 8 + LOWORD(button) * index + LOWORD(button) / 2,
+                 bar.top + HIWORD(button) / 2);
+    return WaitUntil([&] {
+        const auto tips = VisibleWindows(process_.dwProcessId, kTooltipClass);
+        return !tips.empty() && WindowText(tips.front()) == text;
+    });
 }
 
 int ProgramDriver::FirstTextLineHeight(int id) const {

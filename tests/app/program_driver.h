@@ -57,6 +57,10 @@ public:
     // Presses a chord such as "Ctrl+Shift+Tab" or "Ctrl+2" on the keyboard (SendInput): the keys
     // go down in order and up in reverse. Named keys: Shift, Ctrl, Tab, Enter, Esc, Space.
     static void PressKeys(const std::string& chord);
+    // The command id of the program's control that has the keyboard focus, or 0.
+    int FocusedControl() const;
+    // Rests the mouse on toolbar button `index` and waits for that tooltip.
+    bool ShowsTooltip(int index, const std::wstring& text) const;
     // The height of the first line of dark text in the control, read from the screen.
     int FirstTextLineHeight(int id) const;
     // The control's rectangle in the main window's client coordinates.
