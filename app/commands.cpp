@@ -36,6 +36,13 @@ void MainWindow::SelectSectionCommand(int section) {
     if (UIButton* apply = registry.FindPushButton(controls::kApplyButton)) {
         apply->Enable(section != kRestoreSection);
     }
+    FocusFirstControl(true);  // the focus may have gone with the section that was hidden
+}
+
+// A section chosen from the keyboard takes the focus to its first control.
+void MainWindow::SectionKeyCommand(int section) {
+    SelectSectionCommand(section);
+    FocusFirstControl();
 }
 
 void MainWindow::ShowAboutCommand() {

@@ -14,6 +14,10 @@ constexpr int kToolbarIconSize = 96;
 constexpr std::uint32_t kToolbarIcons[] = {IDI_SECTION_OPTIONS, IDI_SECTION_PRIVACY,
                                            IDI_SECTION_RESTORE, IDI_SECTION_ABOUT};
 constexpr std::size_t kExpectedControls = 64;
+// The toolbar buttons' tooltips and the names screen readers announce, in button order.
+constexpr const wchar_t* kSectionTexts[] = {L"Miscellaneous", L"Privacy", L"Restore"};
+constexpr wchar_t kAboutText[] = L"About";
+constexpr int kSectionCount = static_cast<int>(std::size(controls::kSectionButtons));
 
 // Rows of options: option k of a section sits at y = 120 + 25k, its Info button 2 units lower.
 constexpr int kOptionLeft = 16;
@@ -46,14 +50,15 @@ void MainWindow::BuildLayout() {
     BuildOptionSection(registry, 1);
     BuildRestoreSection(registry);
     BuildBottomControls(registry);
+    BuildShortcuts();
 }
 
 void MainWindow::BuildToolbar(UIControls& registry) {
     registry.CreateToolbar(kToolbarIconSize, kToolbarIcons, std::size(kToolbarIcons));
     registry.Reserve(kExpectedControls);
-    for (int section = 0; section < static_cast<int>(std::size(controls::kSectionButtons));
-         ++section) {
-        const ControlHandle button = registry.AddToolbarButton(controls::kSectionButtons[section]);
+    for (int section = 0; section < kSectionCount; ++section) {
+        const ControlHandle button =
+            registry.AddToolbarButton(controls::kSectionButtons[section], kSectionTexts[section]);
         if (section == 0) {
             if (UIToolbarButton* first = registry.FindToolbarButton(controls::kSectionButtons[0])) {
                 first->Select();
@@ -61,7 +66,23 @@ void MainWindow::BuildToolbar(UIControls& registry) {
         }
         OnCommand(button, [this, section] { SelectSectionCommand(section); });
     }
-    OnCommand(registry.AddToolbarButton(controls::kAboutButton), [this] { ShowAboutCommand(); });
+    OnCommand(registry.AddToolbarButton(controls::kAboutButton, kAboutText),
+              [this] { ShowAboutCommand(); });
+}
+
+// Ctrl+1 to Ctrl+4 do what the toolbar's buttons do; Ctrl+Tab and Ctrl+Shift+Tab step through
+// the sections.
+void MainWindow::BuildShortcuts() {
+    for (int section = 0; section < kSectionCount; ++section) {
+        AddShortcut(FCONTROL, static_cast<WORD>('1' + section),
+                    [this, section] { SectionKeyCommand(section); });
+    }
+    AddShortcut(FCONTROL, static_cast<WORD>('1' + kSectionCount), [this] { ShowAboutCommand(); });
+    AddShortcut(FCONTROL, VK_TAB,
+                [this] { SectionKeyCommand((Controls()->CurrentSection() + 1) % kSectionCount); });
+    AddShortcut(FCONTROL | FSHIFT, VK_TAB, [this] {
+        SectionKeyCommand((Controls()->CurrentSection() + kSectionCount - 1) % kSectionCount);
+    });
 }
 
 void MainWindow::BuildOptionSection(UIControls& registry, int section) {

@@ -34,12 +34,14 @@ private:
     void BuildOptionSection(UIControls& registry, int section);
     void BuildRestoreSection(UIControls& registry);
     void BuildBottomControls(UIControls& registry);
+    void BuildShortcuts();
     void LoadOptionValues();
     void OfferDownload(int updateResult, int force);
     void ShowLicenseNotice();
 
     // Commands bound to the controls.
     void SelectSectionCommand(int section);
+    void SectionKeyCommand(int section);
     void ShowAboutCommand();
     void ShowSettingsCommand();
     void CheckUpdateCommand();

@@ -1,5 +1,5 @@
-// The option preview: a picture from infos\<name>.png beside the program, or the built-in
-// bitmap when that file cannot be opened.
+// The option preview: a picture from infos\<name>.png in the working folder or beside the
+// program, or the built-in bitmap when neither is a picture.
 #pragma once
 
 #include <string>

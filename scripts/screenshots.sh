@@ -2,12 +2,20 @@
 # Screenshots of the real program for the documentation: the three sections of the main window
 # and its four dialogs, taken under Xvfb in a Wine virtual desktop (so window frames are drawn as
 # Windows draws them) while tests/app/docs_tour.exe walks through them.
-#   scripts/screenshots.sh [OUTPUT_FOLDER]      (default: docs/)
+#   scripts/screenshots.sh [OUTPUT_FOLDER] [DPI]      (default: docs/ at 96 DPI)
+# At another DPI only the main window, the preview and About are taken, as <view>-<DPI>dpi.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-docs}")
+dpi=${2:-96}
 build=$(realpath -m build/windows)
 views=(license section-options section-privacy preview section-restore about settings)
+wanted=" ${views[*]} "
+suffix=
+if [ "$dpi" != 96 ]; then
+  wanted=" section-options preview about "
+  suffix=-${dpi}dpi
+fi
 
 if [ -z "${QUORVANE_SCREENSHOTS_IN_XVFB:-}" ]; then
   scripts/install-deps.sh
@@ -16,20 +24,24 @@ if [ -z "${QUORVANE_SCREENSHOTS_IN_XVFB:-}" ]; then
   mkdir -p "$out"
   export QUORVANE_SCREENSHOTS_IN_XVFB=1
   # The prefix's whole life stays inside this one X display.
-  exec xvfb-run --auto-servernum --server-args="-screen 0 1600x1200x24" "$0" "$out"
+  exec xvfb-run --auto-servernum --server-args="-screen 0 1600x1200x24" "$0" "$out" "$dpi"
 fi
 
-prefix="$build/wineprefix-docs"
+prefix="$build/wineprefix-docs-$dpi"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-scripts/wine-prefix.sh start "$prefix" >/dev/null
+scripts/wine-prefix.sh start "$prefix" "$dpi" >/dev/null
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 wine explorer /desktop=quorvane,1600x1200 "$build/tests/app/docs_tour.exe" \
   "$(winepath -w "$build/app/Quorvane.exe")" "$(winepath -w "$work")" &
 tour=$!
 for view in "${views[@]}"; do
-  if ! scripts/photograph.sh "$work/$view.txt" "$out/$view.png"; then
+  if [[ "$wanted" != *" $view "* ]]; then
+    touch "$work/$view.done"  # the tour shows it, but it is not taken
+    continue
+  fi
+  if ! scripts/photograph.sh "$work/$view.txt" "$out/$view$suffix.png"; then
     wineserver -k || true
     exit 1
   fi

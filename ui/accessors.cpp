@@ -77,7 +77,13 @@ AnchorRule Flags(bool top, bool right, bool bottom, bool left, bool half) {
 }
 
 constexpr UINT_PTR kMenuSubclassId = 1;
-constexpr int kMenuOffsetY = 48;  // the menu opens this many pixels below the control's top
+constexpr UINT_PTR kKeyboardSubclassId = 2;
+constexpr int kMenuOffsetY = 48;  // design units below the control's top: under the icon
+
+// The keys that press a focused button.
+bool IsPressKey(WPARAM key) {
+    return key == VK_RETURN || key == VK_SPACE;
+}
 
 }  // namespace
 
@@ -101,6 +107,56 @@ void UIStatic::LayoutAnchors(const AnchorDelta& delta) const {
     }
 }
 
+void UIStatic::AttachKeyboard(HWND icon) {
+    SetWindowSubclass(icon, KeyboardProcedure, kKeyboardSubclassId, 0);
+}
+
+LRESULT CALLBACK UIStatic::KeyboardProcedure(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam, UINT_PTR subclassId, DWORD_PTR) {
+    switch (message) {
+        case WM_GETDLGCODE: {
+            // Asked with the message that the dialog manager would otherwise take for itself.
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            if (key != nullptr && key->message == WM_KEYDOWN && IsPressKey(key->wParam)) {
+                return DLGC_WANTMESSAGE;
+            }
+            break;
+        }
+        case WM_KEYUP:
+            if (IsPressKey(wParam)) {
+                SendMessageW(GetParent(window), WM_COMMAND,
+                             MAKEWPARAM(GetDlgCtrlID(window), STN_CLICKED),
+                             reinterpret_cast<LPARAM>(window));
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case WM_UPDATEUISTATE:
+            InvalidateRect(window, nullptr, TRUE);
+            break;
+        case WM_PAINT: {
+            // The focus rectangle of a button, shown like theirs once the keyboard is in use.
+            const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+            if (GetFocus() == window &&
+                (SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0) {
+                RECT rect{};
+                GetClientRect(window, &rect);
+                const HDC dc = GetDC(window);
+                DrawFocusRect(dc, &rect);
+                ReleaseDC(window, dc);
+            }
+            return result;
+        }
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(window, KeyboardProcedure, subclassId);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
 void UIStatic::AttachMenu() {
     SetWindowSubclass(hwnd, MenuProcedure, kMenuSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
@@ -121,9 +177,9 @@ void UIStatic::ShowMenu(HWND control) const {
         for (std::size_t i = 0; i < menuItems.size(); ++i) {
             AppendMenuW(menu.Get(), MF_STRING, i + 1, menuItems[i].c_str());
         }
-        choice = static_cast<UINT_PTR>(
-            TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_VERPOSANIMATION, rect.left,
-                           rect.top + kMenuOffsetY, 0, control, nullptr));
+        choice = static_cast<UINT_PTR>(TrackPopupMenu(
+            menu.Get(), TPM_RETURNCMD | TPM_VERPOSANIMATION, rect.left,
+            rect.top + ScaleValue(kMenuOffsetY, DpiScaleOf(control)), 0, control, nullptr));
     }
     menu.Reset();
     PostMessageW(owner, WM_UI_MENUCOMMAND, choice, reinterpret_cast<LPARAM>(control));
@@ -132,15 +188,21 @@ void UIStatic::ShowMenu(HWND control) const {
 LRESULT CALLBACK UIStatic::MenuProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR subclassId, DWORD_PTR referenceData) {
     switch (message) {
+        case WM_KEYUP:
+            if (!IsPressKey(wParam)) {
+                break;
+            }
+            [[fallthrough]];
         case WM_LBUTTONUP:
             reinterpret_cast<const UIStatic*>(referenceData)->ShowMenu(window);
             return 0;
         case WM_NCDESTROY:
             RemoveWindowSubclass(window, MenuProcedure, subclassId);
-            return DefSubclassProc(window, message, wParam, lParam);
+            break;
         default:
-            return DefSubclassProc(window, message, wParam, lParam);
+            break;
     }
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 void UIToolbarButton::Select() {

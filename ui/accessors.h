@@ -62,9 +62,13 @@ private:
 
 class UIStatic : public UIFontControl {
 public:
-    // Opens a popup menu of this accessor's items when the left button is released over the
-    // current control; the chosen item number (0 when dismissed) is posted to the owner as
-    // WM_UI_MENUCOMMAND with the control as lParam.
+    // Lets the keyboard use a clickable icon: it shows a focus rectangle, and Enter or Space
+    // released over it clicks it (STN_CLICKED to its parent).
+    static void AttachKeyboard(HWND icon);
+
+    // Opens a popup menu of this accessor's items when the left button, Enter or Space is
+    // released over the current control; the chosen item number (0 when dismissed) is posted to
+    // the owner as WM_UI_MENUCOMMAND with the control as lParam.
     void AttachMenu();
     // Appends an item; returns {current control, item number from 1}, or {null, 0} past 200.
     ControlHandle AddMenuItem(const std::wstring& text);
@@ -78,6 +82,8 @@ public:
 private:
     static LRESULT CALLBACK MenuProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR subclassId, DWORD_PTR referenceData);
+    static LRESULT CALLBACK KeyboardProcedure(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam, UINT_PTR subclassId, DWORD_PTR);
     void ShowMenu(HWND control) const;
 
     HWND owner = nullptr;  // not owned

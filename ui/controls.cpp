@@ -72,7 +72,8 @@ void UIControls::AddEdit(const std::string& name, const std::wstring& text, int 
 ControlHandle UIControls::AddStatic(const std::string& name, const std::wstring& text, int x, int y,
                                     int width, int height, bool visibleInSection, int section,
                                     std::uint32_t iconId) {
-    const DWORD style = iconId != 0 ? SS_ICON | SS_NOTIFY : SS_LEFT;
+    // A clickable icon takes part in Tab like a button; its text is what screen readers announce.
+    const DWORD style = iconId != 0 ? SS_ICON | SS_NOTIFY | WS_TABSTOP : SS_LEFT;
     const ControlHandle control = Create(name, L"Static", text, style, x, y, width, height,
                                          visibleInSection, section, ControlKind::StaticControl);
     if (control.hwnd != nullptr && iconId != 0) {
@@ -84,6 +85,7 @@ ControlHandle UIControls::AddStatic(const std::string& name, const std::wstring&
         if (icon) {
             staticIcons.push_back(std::move(icon));
         }
+        UIStatic::AttachKeyboard(control.hwnd);
     }
     return control;
 }
@@ -93,11 +95,14 @@ void UIControls::CreateToolbar(int iconSize, const std::uint32_t* iconIds, std::
         return;
     }
     pendingToolbarButtons = static_cast<std::uint32_t>(count);
-    toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD, 0, 0, 0, 0, parent, nullptr,
-                              instance, nullptr);
+    // The buttons' texts are not shown: they are the tooltips and what screen readers announce.
+    toolbar =
+        CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD | TBSTYLE_TOOLTIPS | TBSTYLE_LIST,
+                        0, 0, 0, 0, parent, nullptr, instance, nullptr);
     if (toolbar == nullptr) {
         return;
     }
+    SendMessageW(toolbar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
     const int size = ScaleValue(iconSize, dpiScale);
     toolbarImages.Reset(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK | ILC_HIGHQUALITYSCALE,
                                          static_cast<int>(count) + 1, 0));
@@ -116,11 +121,16 @@ void UIControls::CreateToolbar(int iconSize, const std::uint32_t* iconIds, std::
     SendMessageW(toolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&separator));
 }
 
-ControlHandle UIControls::AddToolbarButton(const std::string& name) {
+ControlHandle UIControls::AddToolbarButton(const std::string& name, const std::wstring& text) {
     if (toolbar == nullptr) {
         return ControlHandle{};
     }
+    std::wstring strings = text;
+    strings.push_back(L'\0');  // TB_ADDSTRINGW takes a list that ends in an empty string
     TBBUTTON button{};
+    button.iString = text.empty() ? -1
+                                  : SendMessageW(toolbar, TB_ADDSTRINGW, 0,
+                                                 reinterpret_cast<LPARAM>(strings.c_str()));
     button.iBitmap = nextToolbarImage;
     button.idCommand = static_cast<int>(nextId);
     button.fsState = TBSTATE_ENABLED;

@@ -46,7 +46,8 @@ public:
     // Makes the one toolbar (hidden until its count buttons were added) with icons of iconSize
     // design units.
     void CreateToolbar(int iconSize, const std::uint32_t* iconIds, std::size_t count);
-    ControlHandle AddToolbarButton(const std::string& name);
+    // A button showing only its icon; text is its tooltip and the name screen readers announce.
+    ControlHandle AddToolbarButton(const std::string& name, const std::wstring& text = L"");
     void Reserve(std::size_t n);
 
     // Lookup by name: the accessor of that kind pointed at the control, or null when the name is
@@ -64,6 +65,7 @@ public:
     void ShowSection(int n);
     // Whether a section numbered 1 or more was ever shown.
     bool SectionWasOpened() const { return sectionOpened; }
+    int CurrentSection() const { return currentSection; }
     // The name of the first record whose window is hwnd, or "".
     std::string NameOf(HWND control) const;
 

@@ -37,9 +37,11 @@ public:
     void SetCloseOnClick();
 
     // The one picture the dialog paints (set before RunDialog): an image file drawn with GDI+ at
-    // its own size, which also sizes the dialog to it; a bitmap resource copied to the client
-    // area; or an icon resource drawn at (20, 20) in width x height design units.
+    // its own size, which also sizes the dialog's client area to it; a bitmap resource copied to
+    // the client area; or an icon resource drawn at (20, 20) in width x height design units.
     void SetPaintImageFile(const std::wstring& path);
+    // Whether the file is a picture GDI+ can read, so that SetPaintImageFile would show it.
+    static bool CanPaintImageFile(const std::wstring& path);
     void SetPaintBitmap(std::uint32_t resourceId);
     void SetPaintIcon(std::uint32_t resourceId, std::uint32_t width, std::uint32_t height);
 

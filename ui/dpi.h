@@ -14,3 +14,8 @@ double DpiScaleOf(HWND window);
 
 // pixels = lround(designValue x dpiScale)
 int ScaleValue(int designValue, double dpiScale);
+
+// The outer size that window needs for a client area of width x height pixels: its frame and
+// caption as the system draws them for its styles at its DPI (AdjustWindowRectExForDpi, or
+// AdjustWindowRectEx on systems without it).
+SIZE WindowSizeForClient(HWND window, int width, int height);

@@ -1,8 +1,10 @@
-// Font requests, the font-height table and the font cache key.
+// Font requests, their heights at a DPI and the font cache key.
 #include "ui/fonts.h"
 
 #include <array>
 #include <utility>
+
+#include "ui/dpi.h"
 
 namespace {
 
@@ -12,9 +14,9 @@ struct FontHeightRow {
     std::int32_t effective;
 };
 
-// The only heights that change with the DPI. The heights are not scaled by the ratio of DPIs:
-// these are the sizes that look right at each DPI.
-constexpr std::array<FontHeightRow, 4> kFontHeights = {{
+// The title and subtitle heights were drawn for 120 and 144 DPI: these are the sizes that look
+// right there. Every other height, and these at any other DPI, scales like a coordinate.
+constexpr std::array<FontHeightRow, 4> kDesignedHeights = {{
     {-22, 120, -24},
     {-22, 144, -30},
     {-14, 120, -17},
@@ -33,12 +35,12 @@ UIFontSpec::UIFontSpec(std::int32_t requestedHeight, bool bold, std::wstring fac
     : faceName(std::move(face)), height(requestedHeight), weight(bold ? 700 : 400) {}
 
 std::int32_t EffectiveFontHeight(std::int32_t requestedHeight, unsigned dpi) {
-    for (const FontHeightRow& row : kFontHeights) {
+    for (const FontHeightRow& row : kDesignedHeights) {
         if (row.requested == requestedHeight && row.dpi == dpi) {
             return row.effective;
         }
     }
-    return requestedHeight;
+    return ScaleValue(requestedHeight, dpi / 96.0);
 }
 
 std::uint64_t FontCacheKey(const std::wstring& faceName, std::int32_t height, std::int32_t weight) {

@@ -1,5 +1,5 @@
-// Font requests, the per-DPI font heights and the cache key under which an accessor keeps the
-// fonts it made.
+// Font requests, their heights at a DPI and the cache key under which an accessor keeps the fonts
+// it made.
 #pragma once
 
 #include <windows.h>
@@ -18,8 +18,9 @@ struct UIFontSpec {
     std::int32_t weight;  // 700 when bold, else 400
 };
 
-// The height a request gets at a DPI: -22 and -14 grow at 120 and 144 DPI (see the table in
-// fonts.cpp); every other height, and every height at any other DPI, stays as requested.
+// The height a request gets at a DPI: the requested height is given at 96 DPI and scales by the
+// same rule as every coordinate (ScaleValue), so -12 is -18 at 144 DPI; -22 and -14 keep the
+// sizes designed for 120 and 144 DPI (see fonts.cpp).
 std::int32_t EffectiveFontHeight(std::int32_t requestedHeight, unsigned dpi);
 
 // 64-bit FNV-1a over the UTF-16LE bytes of faceName + decimal height + decimal weight.

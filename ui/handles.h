@@ -1,6 +1,6 @@
 // Owners of Win32 handles: one movable, non-copyable template with one alias per handle kind, and
 // scope guards that undo a selection into a DC or a BeginPaint. Every window, font, icon, bitmap,
-// menu, image list and DC the toolkit makes is held by one of these.
+// menu, image list, accelerator table and DC the toolkit makes is held by one of these.
 #pragma once
 
 #include <windows.h>
@@ -75,6 +75,11 @@ struct ImageListTraits {
     static void Close(HIMAGELIST handle) { ImageList_Destroy(handle); }
 };
 
+struct AcceleratorTraits {
+    using Handle = HACCEL;
+    static void Close(HACCEL handle) { DestroyAcceleratorTable(handle); }
+};
+
 struct MemoryDcTraits {
     using Handle = HDC;
     static void Close(HDC handle) { DeleteDC(handle); }
@@ -88,6 +93,7 @@ using IconHandle = UniqueHandle<IconTraits>;
 using MenuHandle = UniqueHandle<MenuTraits>;
 using ImageListHandle = UniqueHandle<ImageListTraits>;
 using MemoryDcHandle = UniqueHandle<MemoryDcTraits>;
+using AcceleratorHandle = UniqueHandle<AcceleratorTraits>;
 
 // Selects an object into a DC and puts the previous one back when it goes out of scope.
 class SelectGuard {

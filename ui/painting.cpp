@@ -6,9 +6,6 @@
 
 namespace {
 
-// The fixed allowance for the frame and caption of a dialog sized to its picture.
-constexpr int kFrameWidth = 16;
-constexpr int kFrameHeight = 40;
 constexpr int kIconPosition = 20;  // pixels from the client area's top left corner
 constexpr std::uint32_t kCenterLimit = 2;
 
@@ -40,7 +37,8 @@ void UIDialog::PaintImageFile(HDC hdc) {
             return;
         }
         // A failing step leaves its object empty; the steps after it then draw nothing, and the
-        // dialog is still sized to what was measured (16 x 40 for an unreadable file).
+        // dialog is still sized to what was measured (its bare frame for an unreadable file,
+        // which is why the preview hands over only files it could read).
         Gdiplus::GpBitmap* rawBitmap = nullptr;
         GdipCreateBitmapFromFile(paintImagePath.c_str(), &rawBitmap);
         const ui::GdiplusBitmap bitmap(rawBitmap);
@@ -69,15 +67,29 @@ void UIDialog::PaintImageFile(HDC hdc) {
             GdipDrawCachedBitmap(graphics.Get(), cached.Get(), 0, 0);
         }
     }  // cached bitmap, graphics and bitmap are released, then GDI+ shuts down
-    if (CenterOnParent(hwnd, static_cast<int>(width) + kFrameWidth,
-                       static_cast<int>(height) + kFrameHeight)) {
+    const SIZE outer = WindowSizeForClient(hwnd, static_cast<int>(width), static_cast<int>(height));
+    if (CenterOnParent(hwnd, outer.cx, outer.cy)) {
         UpdateWindow(hwnd);
     }
 }
 
+bool UIDialog::CanPaintImageFile(const std::wstring& path) {
+    using namespace Gdiplus::DllExports;
+    const ui::GdiplusSession session;
+    Gdiplus::GpBitmap* rawBitmap = nullptr;
+    if (!session.Started() || GdipCreateBitmapFromFile(path.c_str(), &rawBitmap) != Gdiplus::Ok) {
+        return false;
+    }
+    const ui::GdiplusBitmap bitmap(rawBitmap);
+    UINT width = 0;
+    UINT height = 0;
+    return GdipGetImageWidth(bitmap.Get(), &width) == Gdiplus::Ok &&
+           GdipGetImageHeight(bitmap.Get(), &height) == Gdiplus::Ok && width > 0 && height > 0;
+}
+
 void UIDialog::PaintBitmap(HDC hdc) {
-    RECT outer{};
-    GetWindowRect(hwnd, &outer);
+    RECT client{};
+    GetClientRect(hwnd, &client);
     const ui::MemoryDcHandle memory(CreateCompatibleDC(hdc));
     const ui::BitmapHandle bitmap(static_cast<HBITMAP>(
         LoadImageW(instance, MAKEINTRESOURCEW(paintResourceId), IMAGE_BITMAP, 0, 0, 0)));
@@ -85,8 +97,7 @@ void UIDialog::PaintBitmap(HDC hdc) {
         return;
     }
     const ui::SelectGuard selected(memory.Get(), bitmap.Get());
-    BitBlt(hdc, 0, 0, (outer.right - outer.left) - kFrameWidth,
-           (outer.bottom - outer.top) - kFrameHeight, memory.Get(), 0, 0, SRCCOPY);
+    BitBlt(hdc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
 }
 
 void UIDialog::PaintIcon(HDC hdc) {

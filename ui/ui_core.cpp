@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "ui/dpi.h"
 
 HWND MainWindowHandle = nullptr;
@@ -99,6 +101,7 @@ void UICore::Show(int nCmdShow) {
         return;
     }
     ShowWindow(hwnd.Get(), nCmdShow != 0 ? nCmdShow : SW_SHOWDEFAULT);
+    FocusFirstControl(true);  // the window may have become active before it had controls
 }
 
 int UICore::RunMessageLoop() {
@@ -108,10 +111,79 @@ int UICore::RunMessageLoop() {
     MSG message{};
     // GetMessageW returns -1 on failure; that ends the loop as well.
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (TranslateKeyboard(message)) {
+            continue;
+        }
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
+}
+
+bool UICore::TranslateKeyboard(MSG& message) {
+    if (!hwnd) {
+        return false;
+    }
+    if (accelerators && TranslateAcceleratorW(hwnd.Get(), accelerators.Get(), &message)) {
+        return true;
+    }
+    // Tab, Shift+Tab, Space and Enter as in a dialog; Enter asks DM_GETDEFID which button.
+    return IsDialogMessageW(hwnd.Get(), &message) != 0;
+}
+
+void UICore::AddShortcut(BYTE modifiers, WORD virtualKey, CommandCallback callback) {
+    const auto id = static_cast<WORD>(shortcuts.size() + 1);
+    shortcuts.push_back(ACCEL{static_cast<BYTE>(FVIRTKEY | modifiers), virtualKey, id});
+    accelerators.Reset(
+        CreateAcceleratorTableW(shortcuts.data(), static_cast<int>(shortcuts.size())));
+    // An accelerator's WM_COMMAND carries 1 in the high word and no control.
+    OnCommand(MAKEWPARAM(id, 1), std::move(callback));
+}
+
+void UICore::FocusFirstControl(bool onlyWhenLost) {
+    const HWND focus = GetFocus();
+    const bool kept =
+        focus != nullptr && focus != hwnd.Get() && IsWindowVisible(focus) && IsWindowEnabled(focus);
+    if (onlyWhenLost && kept) {
+        return;
+    }
+    const HWND first = GetNextDlgTabItem(hwnd.Get(), nullptr, FALSE);
+    if (first != nullptr && GetActiveWindow() == hwnd.Get()) {
+        SetFocus(first);
+    }
+}
+
+// Enter presses the focused push button, as in a dialog; with the focus elsewhere it presses
+// nothing.
+LRESULT UICore::FocusedPushButton() const {
+    const HWND focus = GetFocus();
+    if (!IsChild(hwnd.Get(), focus) ||
+        (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) == 0) {
+        return 0;
+    }
+    return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+}
+
+// Like a dialog, the window hands the focus on to a control: the one that had it when the window
+// was last deactivated, else the first in the tab order. Focus that falls back to the window from
+// a control that was hidden or disabled stays until the code that hid it places it.
+void UICore::OnActivate(WPARAM wParam) {
+    const HWND focus = GetFocus();
+    if (LOWORD(wParam) == WA_INACTIVE && IsChild(hwnd.Get(), focus)) {
+        focusedControl = focus;
+    }
+}
+
+void UICore::OnSetFocus(HWND previous) {
+    if (IsChild(hwnd.Get(), previous)) {
+        return;
+    }
+    if (IsChild(hwnd.Get(), focusedControl) && IsWindowVisible(focusedControl) &&
+        IsWindowEnabled(focusedControl)) {
+        SetFocus(focusedControl);
+    } else {
+        FocusFirstControl();
+    }
 }
 
 void UICore::Close() {
@@ -160,6 +232,14 @@ LRESULT UICore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SHOWWINDOW:
             PostMessageW(hwnd.Get(), WM_UI_SHOWN, 0, 0);
             return 0;
+        case WM_ACTIVATE:
+            OnActivate(wParam);
+            return DefWindowProcW(hwnd.Get(), message, wParam, lParam);
+        case WM_SETFOCUS:
+            OnSetFocus(reinterpret_cast<HWND>(wParam));
+            return 0;
+        case DM_GETDEFID:
+            return FocusedPushButton();
         case WM_UI_SHOWN:
             OnShown();
             return 0;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/controls.h"
 #include "ui/handles.h"
@@ -35,9 +36,13 @@ public:
     // Called on WM_DESTROY, before the quit message is posted.
     virtual void OnDestroy();
 
-    // ShowWindow with nCmdShow, or SW_SHOWDEFAULT for 0; nothing when closing.
+    // ShowWindow with nCmdShow, or SW_SHOWDEFAULT for 0, and the focus to the first control;
+    // nothing when closing.
     void Show(int nCmdShow);
-    // Pumps messages until WM_QUIT and returns its exit code; 0 at once when closing.
+    // Pumps messages until WM_QUIT and returns its exit code; 0 at once when closing. The keyboard
+    // works as in a dialog: the shortcut keys first, then Tab and Shift+Tab move through the
+    // visible controls in creation order, Space presses the focused control and Enter the
+    // focused push button.
     int RunMessageLoop();
     // Sets closing and sends WM_CLOSE, which destroys the window.
     void Close();
@@ -55,6 +60,13 @@ public:
     // The registry name of the control that sent the last WM_COMMAND, or "".
     std::string LastCommandControlName() const;
 
+    // A key with modifiers (FCONTROL, FSHIFT, FALT) that runs the callback wherever the focus is
+    // in the window.
+    void AddShortcut(BYTE modifiers, WORD virtualKey, CommandCallback callback);
+    // Gives the focus to the first control in the tab order; with onlyWhenLost, only when the
+    // focus went away with a control that was hidden or disabled.
+    void FocusFirstControl(bool onlyWhenLost = false);
+
     using UIBase::DispatchCommand;
     using UIBase::DpiScale;
     using UIBase::OnCommand;
@@ -66,6 +78,10 @@ private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool TranslateKeyboard(MSG& message);
+    LRESULT FocusedPushButton() const;
+    void OnActivate(WPARAM wParam);
+    void OnSetFocus(HWND previous);
     bool RegisterWindowClass(std::uint32_t smallIconId);
     void OnCreate();
     void OnSize();
@@ -75,7 +91,8 @@ private:
     std::wstring className;
     HINSTANCE instance;
     ui::WindowHandle hwnd;
-    HWND lastCommandSource;  // not owned
+    HWND lastCommandSource;         // not owned
+    HWND focusedControl = nullptr;  // not owned: had the focus when the window was deactivated
     std::uint32_t iconId;
     std::int32_t minWidth;
     std::int32_t minHeight;
@@ -83,4 +100,6 @@ private:
     bool classRegistered = false;
     ui::IconHandle classIcon;  // the class's icons, released after the class is unregistered
     ui::IconHandle classSmallIcon;
+    std::vector<ACCEL> shortcuts;
+    ui::AcceleratorHandle accelerators;  // made from shortcuts
 };

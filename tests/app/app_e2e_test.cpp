@@ -10,6 +10,7 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -45,6 +46,7 @@ enum Control : int {
     kInfo13 = 219,
     kInfo14 = 221,
     kRestoreLabel = 222,
+    kRestoreWarning = 223,
     kRestore = 224,
     kSettingsIcon = 225,
     kDonate = 226,
@@ -92,7 +94,16 @@ enum class Op {
     Page,            // the stand-in browser was asked to open text
     Size,            // the main window's outer size is text, "width height"
     Placed,          // control id is at text, "left top width height", in the client area
+    Key,             // press the chord text ("Ctrl+Shift+Tab"); control id (if any) has the focus
+    PopupMenu,       // a popup menu is open, below control id if one is given
+    Tooltip,         // resting on toolbar button id shows the tooltip text
+    TallAs,          // the first text line of control id is as tall as that of control value
+    PutPicture,      // infos\03.png in the working folder ("work") or beside the program holds
+                     // picture value (Picture)
 };
+
+// What Op::PutPicture writes: nothing, the real picture, an empty file, a cut-short one.
+enum Picture : int { kNone = 0, kGood = 1, kEmpty = 2, kCutShort = 3 };
 
 struct Step {
     Op op;
@@ -125,6 +136,7 @@ struct StartingState {
     const char* userJs = nullptr;                 // user.js; nullptr: none
     const char* noticeVersion = kProductVersion;  // the version the notice was last shown for
     int noticeSuppressed = 1;
+    bool ownFolder = false;  // a copy of the program in a folder of its own, started in "work"
 };
 
 // The files Op::File looks at: two in the profile, one chosen in the save dialog.
@@ -163,6 +175,23 @@ std::vector<Step> RestoreSteps(int answer) {
             S(Op::Click, kRestore),
             S(Op::Box, "Firefox have to be closed before restoring preferences.", answer)};
 }
+
+// Sets the preview pictures in the working folder and beside the program, then opens the preview
+// of option 03 and checks what it shows: picture 03 or the missing-preview bitmap 4001.
+std::vector<Step> PreviewSourceSteps(int inWorkingFolder, int besideProgram, const char* shown) {
+    return {S(Op::PutPicture, "work", inWorkingFolder),
+            S(Op::PutPicture, "beside", besideProgram),
+            S(Op::Click, kInfo03),
+            S(Op::Dialog, "Info - Open new tab for search box result"),
+            S(Op::Picture, shown),
+            S(Op::Press, IDOK)};
+}
+
+const std::vector<Step> kPreviewSources =
+    std::vector<Step>{S(Op::Start), S(Op::MainWindow)} + PreviewSourceSteps(kNone, kNone, "4001") +
+    PreviewSourceSteps(kGood, kNone, "03") + PreviewSourceSteps(kNone, kGood, "03") +
+    PreviewSourceSteps(kEmpty, kNone, "4001") + PreviewSourceSteps(kCutShort, kNone, "4001") +
+    PreviewSourceSteps(kCutShort, kGood, "03") + std::vector<Step>{S(Op::Close)};
 
 // Opens the preview of an Info button and checks its caption and picture.
 std::vector<Step> PreviewSteps(int button, const char* caption, const char* picture) {
@@ -254,6 +283,51 @@ const std::vector<Scenario> kScenarios = {
          PreviewSteps(kInfo03, "Info - Open new tab for search box result", "03") +
          std::vector<Step>{S(Op::Click, kDonate), S(Op::Page, "https://quorvane.example/donate"),
                            S(Op::Close), S(Op::Report, "", 6)}},
+    {"TheKeyboardReachesEveryControlSectionAndTheSettingsMenu",
+     {},
+     // From the first option, which has the focus from the start, backwards past the disabled
+     // "..." button; Apply is disabled in the Restore section only.
+     {S(Op::Start),
+      S(Op::MainWindow),
+      S(Op::Key, kCloseTab, ""),
+      S(Op::Key, kApply, "Shift+Tab"),
+      S(Op::Key, kDonate, "Shift+Tab"),
+      S(Op::Key, kSettingsIcon, "Shift+Tab"),
+      S(Op::Key, kEditorPath, "Shift+Tab"),
+      S(Op::Key, kSettingsIcon, "Tab"),
+      S(Op::Key, 0, "Enter"),
+      S(Op::PopupMenu),
+      S(Op::Key, kSettingsIcon, "Esc"),
+      S(Op::Key, kDonate, "Tab"),
+      S(Op::Key, kApply, "Tab"),
+      S(Op::Key, kCloseTab, "Tab"),
+      S(Op::Key, kCloseTab, "Space"),
+      S(Op::Checked, kCloseTab, 1),
+      S(Op::Key, kWebRtc, "Ctrl+2"),
+      S(Op::Key, kInfo10, "Tab"),
+      S(Op::Key, 0, "Enter"),
+      S(Op::Dialog, "Info - Disable WebRTC"),
+      S(Op::Key, kInfo10, "Esc"),
+      S(Op::Key, kRestore, "Ctrl+Tab"),
+      S(Op::Key, kSettingsIcon, "Tab"),
+      S(Op::Key, kCloseTab, "Ctrl+Tab"),
+      S(Op::Key, kRestore, "Ctrl+Shift+Tab"),
+      S(Op::Key, 0, "Enter"),
+      S(Op::Dialog, kProductName),
+      S(Op::Key, kRestore, "Esc"),
+      S(Op::Key, kCloseTab, "Ctrl+1"),
+      S(Op::Key, kApply, "Shift+Tab"),
+      S(Op::Key, 0, "Ctrl+4"),
+      S(Op::Dialog, "About"),
+      S(Op::Key, kApply, "Esc"),
+      S(Op::Tooltip, 0, "Miscellaneous"),
+      S(Op::Tooltip, 1, "Privacy"),
+      S(Op::Tooltip, 2, "Restore"),
+      S(Op::Tooltip, 3, "About"),
+      S(Op::Text, kSettingsIcon, "Settings"),
+      S(Op::Text, kDonate, "Donate"),
+      S(Op::Close)}},
+    {"PreviewsComeFromTheWorkingFolderOrBesideTheProgram", {.ownFolder = true}, kPreviewSources},
     {"YesToTheStartUpOfferEndsTheProgramBeforeItsWindowShows",
      {},
      {S(Op::Release, "1.0.2"), S(Op::Start), S(Op::Box, kNewVersion, IDYES), S(Op::NoMainWindow),
@@ -278,7 +352,11 @@ const std::vector<Scenario> kHighDpiScenarios = {
     {"WindowAndControlsAreScaledByOneAndAHalf",
      {},
      {S(Op::Start), S(Op::MainWindow), S(Op::Size, "1374 960"),
-      S(Op::Placed, kBattery, "24 255 540 38"), S(Op::Close)}},
+      S(Op::Placed, kBattery, "24 255 540 38"), S(Op::Click, kSettingsIcon),
+      S(Op::PopupMenu, kSettingsIcon), S(Op::Key, 0, "Esc"), S(Op::Section, kRestoreSection),
+      S(Op::Visible, kRestoreWarning, 1), S(Op::TallAs, kRestoreWarning, kRestoreLabel),
+      S(Op::Close)}},
+    {"PreviewsComeFromTheWorkingFolderOrBesideTheProgram", {.ownFolder = true}, kPreviewSources},
 };
 
 // The test prefix's stand-in browser (scripts/record-url.sh) appends the pages the program
@@ -289,19 +367,34 @@ fs::path OpenedPagesFile() {
     return fs::path(L"Z:" + prefix + L"/opened-pages.txt");
 }
 
-// How many pixels of the picture file differ from what the window's client area shows at its
-// top left (a channel may be off by 2 after the conversion to the screen's colours); -1 when
-// the file cannot be read.
-long PixelsDiffering(HWND window, const std::wstring& file) {
+// How many pixels of a picture differ from what the window's client area shows at its top left
+// (a channel may be off by 2 after the conversion to the screen's colours). A PNG file must be
+// shown whole; the missing-preview bitmap of an executable fills the client area, which must be
+// at least 300 x 200 pixels. -1 when the picture cannot be read or does not fit.
+long PixelsDiffering(HWND window, const std::wstring& source) {
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    long differing = 0;
-    int width = 0;
+    const bool executable = source.ends_with(L".exe");
+    const HMODULE module =
+        executable ? LoadLibraryExW(source.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE) : nullptr;
+    const auto resource = static_cast<HBITMAP>(
+        executable ? LoadImageW(module, MAKEINTRESOURCEW(4001), IMAGE_BITMAP, 0, 0, 0) : nullptr);
+    long differing = -1;
     {
-        Gdiplus::Bitmap picture(file.c_str());
-        width = static_cast<int>(picture.GetWidth());
-        const int height = static_cast<int>(picture.GetHeight());
+        std::unique_ptr<Gdiplus::Bitmap> picture(
+            executable ? Gdiplus::Bitmap::FromHBITMAP(resource, nullptr)
+                       : new Gdiplus::Bitmap(source.c_str()));
+        RECT client{};
+        GetClientRect(window, &client);
+        int width = static_cast<int>(picture->GetWidth());
+        int height = static_cast<int>(picture->GetHeight());
+        bool fits = width > 0 && client.right >= width && client.bottom >= height;
+        if (executable) {
+            width = std::min<int>(width, client.right);
+            height = std::min<int>(height, client.bottom);
+            fits = width >= 300 && height >= 200;
+        }
         POINT origin{0, 0};
         ClientToScreen(window, &origin);
         const HDC screen = GetDC(nullptr);
@@ -309,10 +402,11 @@ long PixelsDiffering(HWND window, const std::wstring& file) {
         const HBITMAP shot = CreateCompatibleBitmap(screen, width, height);
         const HGDIOBJ previous = SelectObject(copy, shot);
         BitBlt(copy, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-        for (int y = 0; y < height; ++y) {
+        differing = fits ? 0 : -1;
+        for (int y = 0; fits && y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 Gdiplus::Color expected;
-                picture.GetPixel(x, y, &expected);
+                picture->GetPixel(x, y, &expected);
                 const COLORREF shown = GetPixel(copy, x, y);
                 const bool alike = std::abs(GetRValue(shown) - expected.GetR()) <= 2 &&
                                    std::abs(GetGValue(shown) - expected.GetG()) <= 2 &&
@@ -325,8 +419,14 @@ long PixelsDiffering(HWND window, const std::wstring& file) {
         DeleteDC(copy);
         ReleaseDC(nullptr, screen);
     }
+    DeleteObject(resource);
+    FreeLibrary(module);
     Gdiplus::GdiplusShutdown(token);
-    return width > 0 ? differing : -1;
+    return differing;
+}
+
+std::wstring Wide(const std::string& text) {
+    return Utf8ToUtf16(text.c_str());
 }
 
 class EndToEnd : public ::testing::TestWithParam<Scenario> {
@@ -337,7 +437,7 @@ protected:
     fs::path Firefox() const { return folder_.Roaming() / "Mozilla" / "Firefox"; }
     fs::path Profile() const { return Firefox() / "Profiles" / "e2e.default"; }
 
-    void Prepare(const StartingState& state) const {
+    void Prepare(const StartingState& state) {
         if (state.prefs != nullptr) {
             test::WriteFileBytes(Firefox() / "profiles.ini",
                                  "[Profile0]\r\nName=default\r\nIsRelative=1\r\n"
@@ -352,27 +452,32 @@ protected:
         }
         WriteSettingInt("NoticeSuppressed", state.noticeSuppressed, kPrimaryRoot);
         DeleteFileW(OpenedPagesFile().c_str());
+        if (state.ownFolder) {
+            fs::create_directories(folder_.Path() / "program");
+            fs::create_directories(folder_.Path() / "work");
+            fs::copy_file(program_path_, folder_.Path() / "program" / "Quorvane.exe");
+            program_path_ = folder_.Path() / "program" / "Quorvane.exe";
+            working_ = folder_.Path() / "work";
+        }
     }
 
     void Run(const Step& step);
     void Check(const Step& step);
 
     test::UserFolders folder_;
+    fs::path program_path_ = Wide(QUORVANE_TEST_PROGRAM);
+    fs::path working_;  // empty: the program's own folder
     std::unique_ptr<ProgramDriver> program_;
     HWND dialog_ = nullptr;
     long reportsAtStart_ = 0;
 };
 
-std::wstring Wide(const std::string& text) {
-    return Utf8ToUtf16(text.c_str());
-}
-
 // The steps that act on the program.
 void EndToEnd::Run(const Step& step) {
     if (step.op == Op::Start) {
         reportsAtStart_ = ServiceInspection(QUORVANE_TEST_SERVICE_PORT).Count("reports");
-        program_ = std::make_unique<ProgramDriver>(Wide(QUORVANE_TEST_PROGRAM));
-        ASSERT_TRUE(program_->Start());
+        program_ = std::make_unique<ProgramDriver>(test::ToProgramPath(program_path_));
+        ASSERT_TRUE(program_->Start(working_.empty() ? L"" : test::ToProgramPath(working_)));
         return;
     }
     if (step.op == Op::Release) {
@@ -424,6 +529,25 @@ void EndToEnd::Run(const Step& step) {
         case Op::Type:
             program.SetText(step.id, text);
             return;
+        case Op::Key:
+            ProgramDriver::PressKeys(step.text);
+            if (step.id != 0) {
+                EXPECT_TRUE(WaitUntil([&] { return program.FocusedControl() == step.id; }))
+                    << step.text << ": focus on " << program.FocusedControl();
+            }
+            return;
+        case Op::PutPicture: {
+            const fs::path file =
+                (step.text == "work" ? working_ : program_path_.parent_path()) / "infos" / "03.png";
+            const std::string picture = test::ReadFileBytes(
+                fs::path(Wide(QUORVANE_TEST_PROGRAM)).parent_path() / "infos" / "03.png");
+            const std::string contents[] = {"", picture, "", picture.substr(0, 200)};
+            fs::remove(file);
+            if (step.value != kNone) {
+                test::WriteFileBytes(file, contents[step.value]);
+            }
+            return;
+        }
         case Op::Close:
             program.CloseMainWindow();
             [[fallthrough]];
@@ -452,11 +576,30 @@ void EndToEnd::Check(const Step& step) {
                 << step.id;
             return;
         case Op::Picture: {
-            const std::wstring file = program.Folder() + L"\\infos\\" + text + L".png";
-            EXPECT_TRUE(holds([&] { return PixelsDiffering(dialog_, file) == 0; }))
-                << step.text << ": " << PixelsDiffering(dialog_, file) << " pixels differ";
+            const fs::path shipped = Wide(QUORVANE_TEST_PROGRAM);
+            const std::wstring source = test::ToProgramPath(
+                step.text == "4001" ? shipped
+                                    : shipped.parent_path() / "infos" / (step.text + ".png"));
+            EXPECT_TRUE(holds([&] { return PixelsDiffering(dialog_, source) == 0; }))
+                << step.text << ": " << PixelsDiffering(dialog_, source) << " pixels differ";
             return;
         }
+        case Op::PopupMenu: {
+            const HWND menu = program.WaitForDialog(L"", seconds(5), ProgramDriver::kMenuClass);
+            ASSERT_NE(menu, nullptr);
+            RECT menuRect{}, control{};
+            GetWindowRect(menu, &menuRect);
+            GetWindowRect(program.Control(step.id), &control);
+            EXPECT_TRUE(step.id == 0 || menuRect.top >= control.bottom) << "over its icon";
+            return;
+        }
+        case Op::Tooltip:
+            EXPECT_TRUE(program.ShowsTooltip(step.id, text)) << step.text;
+            return;
+        case Op::TallAs:
+            EXPECT_GE(program.FirstTextLineHeight(step.id),
+                      program.FirstTextLineHeight(step.value) - 2);
+            return;
         case Op::Checked:
             EXPECT_TRUE(holds([&] { return program.IsChecked(step.id) == (step.value != 0); }))
                 << step.id;

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <map>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -11,7 +13,7 @@
 namespace {
 
 constexpr wchar_t kMainWindowClass[] = L"KESTROVAN_ZEL";
-constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr wchar_t kTooltipClass[] = L"tooltips_class32";
 constexpr int kMessageTextId = 0xFFFF;  // the static that holds a message box's text
 constexpr UINT kSendTimeout = 5000;
 
@@ -73,8 +75,8 @@ ProgramDriver::~ProgramDriver() {
     }
 }
 
-bool ProgramDriver::Start() {
-    const std::wstring folder = Folder();
+bool ProgramDriver::Start(std::wstring folder) {
+    folder = folder.empty() ? Folder() : folder;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + program_ + L"\"";
@@ -109,12 +111,12 @@ HWND ProgramDriver::WaitForMainWindow(std::chrono::milliseconds timeout) {
     return mainWindow_;
 }
 
-HWND ProgramDriver::WaitForDialog(const std::wstring& caption,
-                                  std::chrono::milliseconds timeout) const {
+HWND ProgramDriver::WaitForDialog(const std::wstring& caption, std::chrono::milliseconds timeout,
+                                  const wchar_t* windowClass) const {
     HWND dialog = nullptr;
     WaitUntil(
         [&] {
-            for (HWND window : VisibleWindows(process_.dwProcessId, kDialogClass)) {
+            for (HWND window : VisibleWindows(process_.dwProcessId, windowClass)) {
                 if (caption.empty() || WindowText(window) == caption) {
                     dialog = window;
                     return true;
@@ -220,6 +222,62 @@ std::wstring ProgramDriver::Text(int id) const {
 
 void ProgramDriver::SetText(int id, const std::wstring& text) const {
     SendTo(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ProgramDriver::PressKeys(const std::string& chord) {
+    static const std::map<std::string, WORD> kNamedKeys = {
+        {"Shift", VK_SHIFT},  {"Ctrl", VK_CONTROL}, {"Tab", VK_TAB},
+        {"Enter", VK_RETURN}, {"Esc", VK_ESCAPE},   {"Space", VK_SPACE}};
+    std::vector<INPUT> inputs;  // the downs in order, then the ups in reverse
+    std::istringstream names(chord);
+    for (std::string name; std::getline(names, name, '+');) {
+        const auto named = kNamedKeys.find(name);
+        INPUT key{INPUT_KEYBOARD, {}};
+        key.ki.wVk = named != kNamedKeys.end() ? named->second : static_cast<WORD>(name[0]);
+        inputs.insert(inputs.begin() + static_cast<std::ptrdiff_t>(inputs.size() / 2), {key, key});
+        inputs[inputs.size() / 2].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+int ProgramDriver::FocusedControl() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(process_.dwThreadId, &info);
+    return GetDlgCtrlID(info.hwndFocus);  // 0 for none
+}
+
+bool ProgramDriver::ShowsTooltip(int index, const std::wstring& text) const {
+    const HWND toolbar = FindWindowExW(mainWindow_, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    RECT bar{};
+    GetWindowRect(toolbar, &bar);
+    const auto button = static_cast<DWORD>(SendTo(toolbar, TB_GETBUTTONSIZE));
+    // The buttons follow a leading separator 8 pixels wide.
+    SetCursorPos(bar.left + 8 + LOWORD(button) * index + LOWORD(button) / 2,
+                 bar.top + HIWORD(button) / 2);
+    return WaitUntil([&] {
+        const auto tips = VisibleWindows(process_.dwProcessId, kTooltipClass);
+        return !tips.empty() && WindowText(tips.front()) == text;
+    });
+}
+
+int ProgramDriver::FirstTextLineHeight(int id) const {
+    RECT rect{};
+    GetWindowRect(Control(id), &rect);
+    const HDC screen = GetDC(nullptr);
+    int line = 0;  // rows in the first run of rows that hold a dark pixel
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        bool ink = false;
+        for (int x = rect.left; x < rect.right && !ink; ++x) {
+            ink = GetGValue(GetPixel(screen, x, y)) < 96;
+        }
+        if (!ink && line > 0) {
+            break;
+        }
+        line += ink ? 1 : 0;
+    }
+    ReleaseDC(nullptr, screen);
+    return line;
 }
 
 RECT ProgramDriver::ControlRect(int id) const {

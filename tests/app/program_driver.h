@@ -9,13 +9,17 @@
 
 class ProgramDriver {
 public:
+    static constexpr const wchar_t* kDialogClass = L"#32770";
+    static constexpr const wchar_t* kMenuClass = L"#32768";
+
     explicit ProgramDriver(std::wstring program);
     ~ProgramDriver();
     ProgramDriver(const ProgramDriver&) = delete;
     ProgramDriver& operator=(const ProgramDriver&) = delete;
 
-    // Starts the program in its own folder; it inherits this process's environment.
-    bool Start();
+    // Starts the program in that working folder (default: its own); it inherits this process's
+    // environment.
+    bool Start(std::wstring folder = L"");
     // Waits for the program to end and returns its exit code, or -1 when it is still running.
     int WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
     bool Running() const;
@@ -23,9 +27,10 @@ public:
     // The main window once it is visible, or null.
     HWND WaitForMainWindow(std::chrono::milliseconds timeout = std::chrono::seconds(20));
     // A visible dialog (message box, notice, preview, file dialog) of the program with that
-    // caption, or null. An empty caption matches any dialog.
+    // caption, or null. An empty caption matches any dialog; kMenuClass finds a popup menu.
     HWND WaitForDialog(const std::wstring& caption,
-                       std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+                       std::chrono::milliseconds timeout = std::chrono::seconds(20),
+                       const wchar_t* windowClass = kDialogClass) const;
     // True when no dialog with that caption appears within the time.
     bool NoDialogFor(const std::wstring& caption, std::chrono::milliseconds time) const;
     // Waits until the dialog has gone.
@@ -51,6 +56,15 @@ public:
     bool IsVisible(int id) const;
     std::wstring Text(int id) const;
     void SetText(int id, const std::wstring& text) const;
+    // Presses a chord such as "Ctrl+Shift+Tab" or "Ctrl+2" on the keyboard (SendInput): the keys
+    // go down in order and up in reverse. Named keys: Shift, Ctrl, Tab, Enter, Esc, Space.
+    static void PressKeys(const std::string& chord);
+    // The command id of the program's control that has the keyboard focus, or 0.
+    int FocusedControl() const;
+    // Rests the mouse on toolbar button `index` and waits for that tooltip.
+    bool ShowsTooltip(int index, const std::wstring& text) const;
+    // The height of the first line of dark text in the control, read from the screen.
+    int FirstTextLineHeight(int id) const;
     // The control's rectangle in the main window's client coordinates.
     RECT ControlRect(int id) const;
     HWND MainWindow() const { return mainWindow_; }
