@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Starts or stops the private Wine prefix the Windows tests run in.
-#   wine-prefix.sh start PREFIX [DPI]   create or update the prefix and start its server; with
-#                                       DPI, set the prefix's screen resolution (LogPixels)
+# Starts or stops a private Wine prefix for the program, its tests and its screenshots.
+#   wine-prefix.sh start PREFIX [DPI]   create or update the prefix; with DPI, set the prefix's
+#                                       screen resolution (LogPixels)
+#   wine-prefix.sh start-tests PREFIX [DPI]
+#                                       the same for a test run in a display without a window
+#                                       manager, and keep the prefix's server running until stop
 #   wine-prefix.sh stop PREFIX          stop its server so no later run finds it bound to a dead
 #                                       display
-# Between the two the prefix's server stays up, so the tests' programs start quickly.
 set -euo pipefail
 action=$1
 export WINEPREFIX=$2
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 case "$action" in
-  start)
+  start|start-tests)
     wineserver -k 2>/dev/null || true
     mkdir -p "$WINEPREFIX"
     wine wineboot -i >/dev/null 2>&1
@@ -26,26 +28,30 @@ case "$action" in
         cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
       fi
     done
-    # The private X display has no window manager. Wine then waits two seconds for one to
-    # acknowledge every top-level window it hides or destroys; unmanaged windows (which Wine
-    # frames itself, as it must here anyway) end at once.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     if [ -n "${3:-}" ]; then
       wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$3" /f >/dev/null 2>&1
     fi
+    if [ "$action" = start-tests ]; then
+      # The tests' X display has no window manager. Wine then waits two seconds for one to
+      # acknowledge every top-level window it hides or destroys; unmanaged windows (which Wine
+      # frames itself, as it must there anyway) end at once.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    fi
     wineserver -w
-    # One server, with Wine's own services, for the whole test run: a program then starts in a
-    # fraction of a second instead of booting them anew each time. Nothing of it may hold the
-    # caller's output open.
-    wineserver -p </dev/null >/dev/null 2>&1
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    if [ "$action" = start-tests ]; then
+      # One server, with Wine's own services, for the whole test run: a program then starts in
+      # a fraction of a second instead of booting them anew each time. Nothing of it may hold
+      # the caller's output open.
+      wineserver -p </dev/null >/dev/null 2>&1
+      wine cmd /c exit </dev/null >/dev/null 2>&1
+    fi
     echo "Wine prefix ready: $WINEPREFIX"
     ;;
   stop)
     wineserver -k 2>/dev/null || true
     ;;
   *)
-    echo "usage: $0 start|stop PREFIX [DPI]" >&2
+    echo "usage: $0 start|start-tests|stop PREFIX [DPI]" >&2
     exit 2
     ;;
 esac
