@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the real program for the documentation: the three sections of the main window
 # and its four dialogs, taken under Xvfb in a Wine virtual desktop (so window frames are drawn as
-# Windows draws them) while tests/app/docs_tour.exe walks through them.
+# Windows draws them) while the end-to-end test's documentation tour (tests/app) walks through
+# them.
 #   scripts/screenshots.sh [OUTPUT_FOLDER] [DPI]      (default: docs/ at 96 DPI)
 # At another DPI only the main window, the preview and About are taken, as <view>-<DPI>dpi.png.
 set -euo pipefail
@@ -20,7 +21,7 @@ fi
 if [ -z "${QUORVANE_SCREENSHOTS_IN_XVFB:-}" ]; then
   scripts/install-deps.sh
   cmake --preset windows >/dev/null
-  cmake --build --preset windows --target Quorvane docs_tour
+  cmake --build --preset windows --target app_e2e_test
   mkdir -p "$out"
   export QUORVANE_SCREENSHOTS_IN_XVFB=1
   # The prefix's whole life stays inside this one X display.
@@ -33,8 +34,8 @@ trap 'rm -rf "$work"' EXIT
 scripts/wine-prefix.sh start "$prefix" "$dpi" >/dev/null
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-wine explorer /desktop=quorvane,1600x1200 "$build/tests/app/docs_tour.exe" \
-  "$(winepath -w "$build/app/Quorvane.exe")" "$(winepath -w "$work")" &
+QUORVANE_PHOTOGRAPH=$(winepath -w "$work") wine explorer /desktop=quorvane,1600x1200 \
+  "$build/tests/app/app_e2e_test.exe" --gtest_filter='Documentation/*' >/dev/null &
 tour=$!
 for view in "${views[@]}"; do
   if [[ "$wanted" != *" $view "* ]]; then

@@ -34,6 +34,7 @@ enum Control : int {
     kMiscellaneous = 200,
     kPrivacy = 201,
     kRestoreSection = 202,
+    kAbout = 203,
     kCloseTab = 204,
     kInfo03 = 208,
     kEditorSwitch = 211,
@@ -98,6 +99,8 @@ enum class Op {
     PopupMenu,       // a popup menu is open, below control id if one is given
     Tooltip,         // resting on toolbar button id shows the tooltip text
     TallAs,          // the first text line of control id is as tall as that of control value
+    Photograph,      // for the documentation only: the main window and the current dialog
+                     // are view text (see scripts/screenshots.sh)
     PutPicture,      // infos\03.png in the working folder ("work") or beside the program holds
                      // picture value (Picture)
 };
@@ -136,6 +139,7 @@ struct StartingState {
     const char* userJs = nullptr;                 // user.js; nullptr: none
     const char* noticeVersion = kProductVersion;  // the version the notice was last shown for
     int noticeSuppressed = 1;
+    int updateCheck = 1;     // UpdateCheckEnabled
     bool ownFolder = false;  // a copy of the program in a folder of its own, started in "work"
 };
 
@@ -341,6 +345,44 @@ const std::vector<Scenario> kScenarios = {
       S(Op::Page, kDownloadPage), S(Op::Report, "", 2)}},
 };
 
+// The documentation's screenshots: a profile with a few options set, no update check.
+const std::vector<Scenario> kTourScenarios = {
+    {"Tour",
+     {.prefs = "user_pref(\"browser.search.openintab\", true);\n"
+               "user_pref(\"geo.enabled\", false);\n"
+               "user_pref(\"view_source.editor.external\", true);\n"
+               "user_pref(\"view_source.editor.path\", "
+               "\"C:\\\\Program Files\\\\Notepad++\\\\notepad++.exe\");\n",
+      .noticeVersion = "",
+      .noticeSuppressed = 0,
+      .updateCheck = 0},
+     {S(Op::Start),
+      S(Op::Dialog, "License model"),
+      S(Op::MainWindow),
+      S(Op::Photograph, "license"),
+      S(Op::Press, kNoticeOk),
+      S(Op::Photograph, "section-options"),
+      S(Op::Section, kPrivacy),
+      S(Op::Visible, kGeolocation, 1),
+      S(Op::Photograph, "section-privacy"),
+      S(Op::Click, kInfo10),
+      S(Op::Dialog, "Info - Disable WebRTC"),
+      S(Op::Photograph, "preview"),
+      S(Op::Press, IDOK),
+      S(Op::Section, kRestoreSection),
+      S(Op::Visible, kGeolocation, 0),
+      S(Op::Photograph, "section-restore"),
+      S(Op::Section, kAbout),
+      S(Op::Dialog, "About"),
+      S(Op::Photograph, "about"),
+      S(Op::Press, IDOK),
+      S(Op::Menu, kSettingsItem),
+      S(Op::Dialog, "Settings"),
+      S(Op::Photograph, "settings"),
+      S(Op::Press, IDCANCEL),
+      S(Op::Close)}},
+};
+
 const std::vector<Scenario> kServiceStoppedScenarios = {
     {"CheckForUpdateSaysTheServiceIsUnavailable",
      {},
@@ -451,6 +493,7 @@ protected:
             WriteSettingText("NoticeVersion", state.noticeVersion, kPrimaryRoot);
         }
         WriteSettingInt("NoticeSuppressed", state.noticeSuppressed, kPrimaryRoot);
+        WriteSettingInt("UpdateCheckEnabled", state.updateCheck, kPrimaryRoot);
         DeleteFileW(OpenedPagesFile().c_str());
         if (state.ownFolder) {
             fs::create_directories(folder_.Path() / "program");
@@ -463,6 +506,7 @@ protected:
 
     void Run(const Step& step);
     void Check(const Step& step);
+    void Photograph(const std::string& view) const;
 
     test::UserFolders folder_;
     fs::path program_path_ = Wide(QUORVANE_TEST_PROGRAM);
@@ -548,6 +592,9 @@ void EndToEnd::Run(const Step& step) {
             }
             return;
         }
+        case Op::Photograph:
+            Photograph(step.text);
+            return;
         case Op::Close:
             program.CloseMainWindow();
             [[fallthrough]];
@@ -557,6 +604,27 @@ void EndToEnd::Run(const Step& step) {
         default:
             Check(step);
     }
+}
+
+// With QUORVANE_PHOTOGRAPH set to a folder, hands the screen rectangles of the main window and
+// the current dialog to the photographer (scripts/photograph.sh) as <folder>\<view>.txt and
+// waits until it is done (<view>.done).
+void EndToEnd::Photograph(const std::string& view) const {
+    std::wstring folder;
+    if (!platform::GetEnvironment(L"QUORVANE_PHOTOGRAPH", folder)) {
+        return;
+    }
+    Sleep(300);  // let the last paint reach the screen
+    std::string rectangles;
+    for (HWND window : {program_->MainWindow(), dialog_}) {
+        RECT rect{};
+        if (window != nullptr && IsWindowVisible(window) && GetWindowRect(window, &rect)) {
+            rectangles += std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+                          std::to_string(rect.right) + " " + std::to_string(rect.bottom) + "\n";
+        }
+    }
+    test::WriteFileBytes(fs::path(folder) / (view + ".txt"), rectangles);
+    WaitUntil([&] { return fs::exists(fs::path(folder) / (view + ".done")); }, seconds(30));
 }
 
 // The steps that look at the program's windows and at what it left behind.
@@ -703,5 +771,6 @@ INSTANTIATE_TEST_SUITE_P(Program, EndToEnd, ::testing::ValuesIn(kScenarios), Nam
 INSTANTIATE_TEST_SUITE_P(ServiceStopped, EndToEnd, ::testing::ValuesIn(kServiceStoppedScenarios),
                          NameOf);
 INSTANTIATE_TEST_SUITE_P(HighDpi, EndToEnd, ::testing::ValuesIn(kHighDpiScenarios), NameOf);
+INSTANTIATE_TEST_SUITE_P(Documentation, EndToEnd, ::testing::ValuesIn(kTourScenarios), NameOf);
 
 }  // namespace
