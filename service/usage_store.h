@@ -1,5 +1,6 @@
-// The service's SQLite database: one row per answered version request and per usage report.
-// Nothing that names a person or a machine is stored: no address, no identifier.
+// The service's SQLite database: per day, how many version checks and usage reports came with
+// each combination of values. No request is stored on its own: no time, no address, no
+// identifier, so the database grows with the number of distinct combinations, not with traffic.
 #pragma once
 
 #include <cstddef>
@@ -9,26 +10,27 @@
 #include <string>
 #include <vector>
 
+#include "service/form_fields.h"
+
 struct sqlite3;
 
-struct VersionCheckRecord {
-    std::int64_t time = 0;  // seconds since 1970, UTC
-    std::int32_t product = 0;
-    std::int32_t version = 0;
-    std::int32_t edition = 0;
-    std::int32_t fresh = 0;
+// One row: a day (YYYY-MM-DD, UTC), the values and how often they came that day.
+struct CheckCount {
+    std::string day;
+    VersionQuery check;
+    std::int64_t count = 0;
 };
 
-struct UsageRecord {
-    std::int64_t time = 0;
-    std::int32_t product = 0;
-    std::int32_t version = 0;
-    std::int32_t edition = 0;
-    std::int32_t build = 0;
-    std::int32_t usage = 0;
+struct ReportCount {
+    std::string day;
+    UsageForm report;
+    std::int64_t count = 0;
 };
 
-// Thread-safe: the HTTP server calls it from several worker threads.
+// The UTC date of a time in seconds since 1970, as YYYY-MM-DD.
+std::string UtcDay(std::int64_t seconds);
+
+// Thread-safe: the listener's polling threads call it at the same time.
 class UsageStore {
 public:
     UsageStore();
@@ -39,23 +41,24 @@ public:
     // Opens (or creates) the database file and its tables. On failure, error says why.
     bool Open(const std::string& path, std::string& error);
 
-    bool AddCheck(const VersionCheckRecord& record);
-    bool AddReport(const UsageRecord& record);
+    // Count one more of these values on that day. On failure, error holds SQLite's message.
+    bool AddCheck(const std::string& day, const VersionQuery& check, std::string& error);
+    bool AddReport(const std::string& day, const UsageForm& report, std::string& error);
 
-    // Row counts; -1 when the database cannot be read.
-    std::int64_t CheckCount();
-    std::int64_t ReportCount();
+    // All counts of a table added up; -1 when the database cannot be read.
+    std::int64_t TotalChecks();
+    std::int64_t TotalReports();
 
-    // The newest rows first, at most limit of them.
-    std::vector<VersionCheckRecord> LatestChecks(std::size_t limit);
-    std::vector<UsageRecord> LatestReports(std::size_t limit);
+    // The newest days' rows first, at most limit of them.
+    std::vector<CheckCount> LatestChecks(std::size_t limit);
+    std::vector<ReportCount> LatestReports(std::size_t limit);
 
 private:
     struct Closer {
         void operator()(sqlite3* db) const;
     };
 
-    std::int64_t Count(const char* sql);
+    std::int64_t Total(const char* sql);
 
     std::mutex mutex_;
     std::unique_ptr<sqlite3, Closer> db_;
