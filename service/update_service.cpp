@@ -136,13 +136,12 @@ HttpReply UpdateService::AnswerVersion(const HttpRequest& request) {
     if (request.method == "GET" && !store_.AddCheck(Today(), *query, error)) {
         StorageFailed(error);
     }
-    HttpReply reply;
-    reply.json = "{\"update\":";
-    reply.json += query->version < release->number ? '1' : '0';
-    reply.json += ",\"latest\":\"";
-    reply.json += release->text;
-    reply.json += "\"}";
-    return reply;
+    std::string json("{\"update\":");
+    json += query->version < release->number ? '1' : '0';
+    json += ",\"latest\":\"";
+    json += release->text;
+    json += "\"}";
+    return HttpReply{200, std::move(json)};
 }
 
 HttpReply UpdateService::StoreUsage(const HttpRequest& request) {
@@ -157,19 +156,16 @@ HttpReply UpdateService::StoreUsage(const HttpRequest& request) {
     if (!store_.AddReport(Today(), *form, error)) {
         StorageFailed(error);
     }
-    HttpReply reply;
-    reply.status = 204;
-    return reply;
+    return HttpReply{204, {}};
 }
 
 HttpReply UpdateService::Inspect() {
-    HttpReply reply;
-    reply.json = "{";
-    AddTable(reply.json, "checks", store_.TotalChecks(), store_.LatestChecks(kInspectRows));
-    AddTable(reply.json, "reports", store_.TotalReports(), store_.LatestReports(kInspectRows));
-    AddField(reply.json, "storageFailures", StorageFailures());
-    reply.json.back() = '}';
-    return reply;
+    std::string json("{");
+    AddTable(json, "checks", store_.TotalChecks(), store_.LatestChecks(kInspectRows));
+    AddTable(json, "reports", store_.TotalReports(), store_.LatestReports(kInspectRows));
+    AddField(json, "storageFailures", StorageFailures());
+    json.back() = '}';
+    return HttpReply{200, std::move(json)};
 }
 
 void UpdateService::StorageFailed(const std::string& error) {

@@ -55,40 +55,22 @@ void PublishRelease(const char* version) {
     }
 }
 
-StandInService::StandInService(std::string answer) : answer_(std::move(answer)) {
+SilentService::SilentService() {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
     const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address{AF_INET, htons(QUORVANE_TEST_SERVICE_PORT), {}, {}};
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, SOMAXCONN) != 0) {
+    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        listen(listener, SOMAXCONN) == 0) {
+        socket_ = listener;
+    } else {
         closesocket(listener);
-        return;
     }
-    socket_ = listener;
-    // Answers each connection once its request has come, then closes it.
-    thread_ = std::thread([this] {
-        while (!answer_.empty() && !stop_) {
-            fd_set ready{1, {socket_}};
-            timeval wait{0, 100000};
-            if (select(0, &ready, nullptr, nullptr, &wait) == 1) {
-                const SOCKET client = accept(socket_, nullptr, nullptr);
-                char request[4096];
-                recv(client, request, sizeof request, 0);
-                send(client, answer_.data(), static_cast<int>(answer_.size()), 0);
-                closesocket(client);
-            }
-        }
-    });
 }
 
-StandInService::~StandInService() {
-    stop_ = true;
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-    if (Listening()) {
+SilentService::~SilentService() {
+    if (socket_ != ~0ull) {
         closesocket(socket_);
     }
     WSACleanup();

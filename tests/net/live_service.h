@@ -2,24 +2,7 @@
 // through the admin listener, the release it answers with, and a stand-in on its port.
 #pragma once
 
-#include <atomic>
 #include <string>
-#include <thread>
-
-#include "net/net_client.h"
-#include "settings/settings_store.h"
-
-// A forced update check in a new run of the program: its result, then LastCheckDay (set or -),
-// LastCheckResult and InstalledVersion after it, e.g. "2 - -1 1.0.0".
-inline std::string CheckOutcome() {
-    UpdateCheckState state;
-    const int result = CheckForUpdate(1, state);
-    char installed[16] = {};
-    ReadSettingText(installed, sizeof installed, "InstalledVersion", "", kSecondaryRoot);
-    return std::to_string(result) +
-           (ReadSettingInt("LastCheckDay", -1, kPrimaryRoot) == -1 ? " - " : " set ") +
-           std::to_string(ReadSettingInt("LastCheckResult", -1, kPrimaryRoot)) + " " + installed;
-}
 
 // The whole body of a GET request, or "" when no answer comes.
 std::string HttpGet(const std::wstring& url);
@@ -40,19 +23,15 @@ private:
 // Makes the service answer that version is the latest release; nullptr removes the release.
 void PublishRelease(const char* version);
 
-// A listener on the service's port while the service is stopped: it answers every request with
-// answer, or, when that is empty, never accepts, so requests wait as on a silent service.
-class StandInService {
+// A silent service on the service's port while the service is stopped: connections are made (the
+// system accepts them on its behalf), but no request is ever read or answered.
+class SilentService {
 public:
-    explicit StandInService(std::string answer);
-    ~StandInService();
-    StandInService(const StandInService&) = delete;
-    StandInService& operator=(const StandInService&) = delete;
-    bool Listening() const { return socket_ != ~0ull; }
+    SilentService();
+    ~SilentService();
+    SilentService(const SilentService&) = delete;
+    SilentService& operator=(const SilentService&) = delete;
 
 private:
-    std::string answer_;
     unsigned long long socket_ = ~0ull;  // a SOCKET
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
 };
