@@ -1,7 +1,6 @@
 // The update service's requests: routing, the version answer, the usage count, the admin view.
 #include "service/update_service.h"
 
-#include <cstdio>
 #include <ctime>
 #include <string_view>
 
@@ -132,9 +131,8 @@ HttpReply UpdateService::AnswerVersion(const HttpRequest& request) {
     if (!release) {
         return ErrorReply(503, "no release published");
     }
-    std::string error;
-    if (request.method == "GET" && !store_.AddCheck(Today(), *query, error)) {
-        StorageFailed(error);
+    if (request.method == "GET") {
+        store_.AddCheck(Today(), *query);
     }
     std::string json("{\"update\":");
     json += query->version < release->number ? '1' : '0';
@@ -152,10 +150,7 @@ HttpReply UpdateService::StoreUsage(const HttpRequest& request) {
     if (!form) {
         return ErrorReply(400, "bad request");
     }
-    std::string error;
-    if (!store_.AddReport(Today(), *form, error)) {
-        StorageFailed(error);
-    }
+    store_.AddReport(Today(), *form);
     return HttpReply{204, {}};
 }
 
@@ -163,12 +158,7 @@ HttpReply UpdateService::Inspect() {
     std::string json("{");
     AddTable(json, "checks", store_.TotalChecks(), store_.LatestChecks(kInspectRows));
     AddTable(json, "reports", store_.TotalReports(), store_.LatestReports(kInspectRows));
-    AddField(json, "storageFailures", StorageFailures());
+    AddField(json, "storageFailures", store_.Failures());
     json.back() = '}';
     return HttpReply{200, std::move(json)};
-}
-
-void UpdateService::StorageFailed(const std::string& error) {
-    ++storageFailures_;
-    std::fprintf(stderr, "quorvane-service: storage failed: %s\n", error.c_str());
 }

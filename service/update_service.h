@@ -6,11 +6,10 @@
 //        -> 204, the report counted
 // The admin listener, on a loopback address of its own, answers only GET /v1/inspect: the daily
 // counts and the storage failures since start, as JSON. A malformed, compressed or oversized
-// request gets 400 and changes nothing. A storage failure is logged and counted; the request is
-// answered all the same.
+// request gets 400 and changes nothing. Requests are answered whether or not their counts can be
+// stored (see UsageStore).
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -33,9 +32,6 @@ public:
     int Port() const { return public_.Port(); }
     int AdminPort() const { return admin_.Port(); }
 
-    // Storage failures since the start.
-    std::int64_t StorageFailures() const { return storageFailures_.load(); }
-
     // Stops both listeners; safe to call more than once.
     void Stop();
 
@@ -45,11 +41,9 @@ private:
     HttpReply AnswerVersion(const HttpRequest& request);
     HttpReply StoreUsage(const HttpRequest& request);
     HttpReply Inspect();
-    void StorageFailed(const std::string& error);
 
     ServiceOptions options_;
     UsageStore& store_;
-    std::atomic<std::int64_t> storageFailures_{0};
     HttpListener public_;
     HttpListener admin_;
 };

@@ -4,8 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <cstdio>
 #include <ctime>
-#include <initializer_list>
 
 namespace {
 
@@ -44,19 +45,41 @@ std::string ErrorOf(sqlite3* db) {
     return db == nullptr ? "no database open" : sqlite3_errmsg(db);
 }
 
-// Binds the day to ?1 and the values to ?2, ?3, ... and runs a statement that returns no rows.
-bool Execute(sqlite3* db, const char* sql, const std::string& day,
-             std::initializer_list<std::int64_t> values, std::string& error) {
-    const Statement statement = Prepare(db, sql);
-    bool done =
-        statement && sqlite3_bind_text(statement.get(), 1, day.data(), static_cast<int>(day.size()),
-                                       SQLITE_TRANSIENT) == SQLITE_OK;
-    int index = 2;
-    for (const std::int64_t value : values) {
-        done = done && sqlite3_bind_int64(statement.get(), index++, value) == SQLITE_OK;
+constexpr std::chrono::seconds kWriteInterval(1);
+
+constexpr const char* kAddChecks =
+    "INSERT INTO check_counts VALUES (?1, ?2, ?3, ?4, ?5, ?6)"
+    " ON CONFLICT DO UPDATE SET count = count + excluded.count";
+constexpr const char* kAddReports =
+    "INSERT INTO report_counts VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"
+    " ON CONFLICT DO UPDATE SET count = count + excluded.count";
+
+// Adds every pending count of one table with one statement: the key's day to ?1, its values to
+// ?2, ... and the count last. Keeps the first error.
+template <typename Key>
+bool AddCounts(sqlite3* db, const char* sql, const std::map<Key, std::int64_t>& counts,
+               std::string& error) {
+    if (counts.empty()) {
+        return true;
     }
-    done = done && sqlite3_step(statement.get()) == SQLITE_DONE;
-    if (!done) {
+    const Statement statement = Prepare(db, sql);
+    bool done = statement != nullptr;
+    for (auto row = counts.begin(); done && row != counts.end(); ++row) {
+        sqlite3_stmt* s = statement.get();
+        const std::string& day = std::get<0>(row->first);
+        done = sqlite3_reset(s) == SQLITE_OK &&
+               sqlite3_bind_text(s, 1, day.data(), static_cast<int>(day.size()),
+                                 SQLITE_TRANSIENT) == SQLITE_OK;
+        int index = 2;
+        std::apply(
+            [&](const std::string&, auto... values) {
+                ((done = done && sqlite3_bind_int64(s, index++, values) == SQLITE_OK), ...);
+            },
+            row->first);
+        done = done && sqlite3_bind_int64(s, index, row->second) == SQLITE_OK &&
+               sqlite3_step(s) == SQLITE_DONE;
+    }
+    if (!done && error.empty()) {
         error = ErrorOf(db);
     }
     return done;
@@ -105,10 +128,15 @@ void UsageStore::Closer::operator()(sqlite3* db) const {
 }
 
 UsageStore::UsageStore() = default;
-UsageStore::~UsageStore() = default;
+
+UsageStore::~UsageStore() {
+    StopWriting();
+    Flush();
+}
 
 bool UsageStore::Open(const std::string& path, std::string& error) {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    StopWriting();
+    const std::lock_guard<std::mutex> lock(dbMutex_);
     sqlite3* opened = nullptr;
     const int status =
         sqlite3_open_v2(path.c_str(), &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -124,24 +152,70 @@ bool UsageStore::Open(const std::string& path, std::string& error) {
         db_.reset();
         return false;
     }
+    stopping_ = false;
+    writer_ = std::thread([this] { WriteEverySecond(); });
     return true;
 }
 
-bool UsageStore::AddCheck(const std::string& day, const VersionQuery& check, std::string& error) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return Execute(db_.get(),
-                   "INSERT INTO check_counts VALUES (?1, ?2, ?3, ?4, ?5, 1)"
-                   " ON CONFLICT DO UPDATE SET count = count + 1",
-                   day, {check.product, check.version, check.edition, check.fresh}, error);
+void UsageStore::AddCheck(const std::string& day, const VersionQuery& check) {
+    const std::lock_guard<std::mutex> lock(countsMutex_);
+    ++checks_[{day, check.product, check.version, check.edition, check.fresh}];
 }
 
-bool UsageStore::AddReport(const std::string& day, const UsageForm& report, std::string& error) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return Execute(
-        db_.get(),
-        "INSERT INTO report_counts VALUES (?1, ?2, ?3, ?4, ?5, ?6, 1)"
-        " ON CONFLICT DO UPDATE SET count = count + 1",
-        day, {report.product, report.version, report.edition, report.build, report.usage}, error);
+void UsageStore::AddReport(const std::string& day, const UsageForm& report) {
+    const std::lock_guard<std::mutex> lock(countsMutex_);
+    ++reports_[{day, report.product, report.version, report.edition, report.build, report.usage}];
+}
+
+void UsageStore::Flush() {
+    std::map<CheckKey, std::int64_t> checks;
+    std::map<ReportKey, std::int64_t> reports;
+    {
+        const std::lock_guard<std::mutex> lock(countsMutex_);
+        checks.swap(checks_);
+        reports.swap(reports_);
+    }
+    if (checks.empty() && reports.empty()) {
+        return;
+    }
+    const std::lock_guard<std::mutex> lock(dbMutex_);
+    sqlite3* db = db_.get();
+    std::string error;
+    const bool begun =
+        db != nullptr && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    // A table that fails does not keep the other's counts from being written.
+    bool written = begun && AddCounts(db, kAddChecks, checks, error);
+    written = begun && AddCounts(db, kAddReports, reports, error) && written;
+    if (begun && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        written = false;
+        error = error.empty() ? ErrorOf(db) : error;
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    if (!written) {
+        ++failures_;
+        error = error.empty() ? ErrorOf(db) : error;
+        std::fprintf(stderr, "quorvane-service: storage failed: %s\n", error.c_str());
+    }
+}
+
+void UsageStore::WriteEverySecond() {
+    std::unique_lock<std::mutex> lock(writerMutex_);
+    while (!wake_.wait_for(lock, kWriteInterval, [this] { return stopping_; })) {
+        lock.unlock();
+        Flush();
+        lock.lock();
+    }
+}
+
+void UsageStore::StopWriting() {
+    {
+        const std::lock_guard<std::mutex> lock(writerMutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (writer_.joinable()) {
+        writer_.join();
+    }
 }
 
 std::int64_t UsageStore::TotalChecks() {
@@ -153,7 +227,8 @@ std::int64_t UsageStore::TotalReports() {
 }
 
 std::int64_t UsageStore::Total(const char* sql) {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    Flush();
+    const std::lock_guard<std::mutex> lock(dbMutex_);
     const Statement statement = Prepare(db_.get(), sql);
     if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW) {
         return -1;
@@ -162,7 +237,8 @@ std::int64_t UsageStore::Total(const char* sql) {
 }
 
 std::vector<CheckCount> UsageStore::LatestChecks(std::size_t limit) {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    Flush();
+    const std::lock_guard<std::mutex> lock(dbMutex_);
     return Rows<CheckCount>(db_.get(),
                             "SELECT day, product, version, edition, fresh, count FROM check_counts"
                             " ORDER BY day DESC, count DESC LIMIT ?1",
@@ -175,7 +251,8 @@ std::vector<CheckCount> UsageStore::LatestChecks(std::size_t limit) {
 }
 
 std::vector<ReportCount> UsageStore::LatestReports(std::size_t limit) {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    Flush();
+    const std::lock_guard<std::mutex> lock(dbMutex_);
     return Rows<ReportCount>(
         db_.get(),
         "SELECT day, product, version, edition, build, usage, count FROM report_counts"
