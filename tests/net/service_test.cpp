@@ -78,7 +78,7 @@ TEST(ServiceInput, IsReadStrictlyAndTakesWhatTheClientSends) {
     char body[kUsageBodyCapacity];
     const std::string form = u + "-2147483648&usage=15";
     EXPECT_FALSE(BuildUsageBody(body, form.size(), INT32_MIN, "15") || body[0] != 0);
-    EXPECT_FALSE(BuildUsageBody(body, sizeof body, 1, nullptr));
+    EXPECT_FALSE(BuildUsageBody(body, sizeof body, 1, nullptr) || BuildVersionPath(nullptr, 99, 1));
     ASSERT_TRUE(BuildUsageBody(body, form.size() + 1, INT32_MIN, "15"));
     EXPECT_EQ(body, form);
     EXPECT_EQ(ParseReleaseVersion(kProgramVersion)->number, kVersionNumber);
