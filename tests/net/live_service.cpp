@@ -59,8 +59,7 @@ SilentService::SilentService() {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
     const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{AF_INET, htons(QUORVANE_TEST_SERVICE_PORT), {}, {}};
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{AF_INET, htons(QUORVANE_TEST_SERVICE_PORT), {{{127, 0, 0, 1}}}, {}};
     if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
         listen(listener, SOMAXCONN) == 0) {
         socket_ = listener;

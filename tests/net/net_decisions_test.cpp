@@ -134,7 +134,10 @@ const CheckCase kChecks[] = {
 
 std::string Stored(const char* key) {
     const std::int32_t value = ReadSettingInt(key, -7, kPrimaryRoot);
-    return value == -7 ? "-" : std::to_string(value);
+    return value == -7 ? "-"
+                       : std::to_string(value - (std::string(key) == "LastCheckDay"
+                                                     ? static_cast<std::int32_t>(kToday)
+                                                     : 0));
 }
 
 TEST(UpdateCheck, GivesTheResultAndRemembersIt) {
@@ -150,11 +153,9 @@ TEST(UpdateCheck, GivesTheResultAndRemembersIt) {
         const int result = UpdateCheck(service, kToday).Run(c.force, state);
         char installed[32] = {};
         ReadSettingText(installed, sizeof installed, "InstalledVersion", "", kSecondaryRoot);
-        const std::string day = Stored("LastCheckDay");
-        const auto offset = [](std::int64_t d) { return std::to_string(d - kToday); };
         EXPECT_EQ(std::to_string(result) + " " + service.asked + " " + Stored("LastCheckResult") +
-                      " " + (day == "-" ? day : offset(std::stol(day))) + " " + installed + " " +
-                      std::to_string(state.count) + "/" + offset(state.day),
+                      " " + Stored("LastCheckDay") + " " + installed + " " +
+                      std::to_string(state.count) + "/" + std::to_string(state.day - kToday),
                   c.outcome)
             << &c - kChecks;
     }

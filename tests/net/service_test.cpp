@@ -42,7 +42,7 @@ TEST(ServiceInput, IsReadStrictlyAndTakesWhatTheClientSends) {
         {u + "-1&usage=1", false}, {u + "1&usage=0", false}, {u + "1&usage=16", false}, {u + "1&usage=9x", false},
         {"product=5&version=100001&edition=1&kind=1&build=1&usage=9", false}};
     const std::pair<const char*, std::int32_t> releases[] = {
-        {"1.0.1", 100001}, {"1.0.2\r\n", 100002}, {"20000.99.999", 2000099999}, {"0.9.0", 0}, {"20001.0.0", 0},
+        {"1.0.1", 100001}, {"1.0.2\r\n", 100002}, {"1.0.3 ", 100003}, {"20000.99.999", 2000099999}, {"0.9.0", 0}, {"20001.0.0", 0},
         {"1.100.0", 0}, {"1.0.1000", 0}, {"1.0", 0}, {"1.0.1.0", 0}, {"v1.0.1", 0}, {"1.-0.1", 0}, {" 1.0.1", 0}};
     const std::pair<const char*, bool> addresses[] = {
         {"127.0.0.1", true}, {"127.255.0.9", true}, {"::1", true}, {"::ffff:127.0.0.1", true}, {"localhost", false},
@@ -81,7 +81,6 @@ TEST(ServiceInput, IsReadStrictlyAndTakesWhatTheClientSends) {
     EXPECT_FALSE(BuildUsageBody(body, sizeof body, 1, nullptr) || BuildVersionPath(nullptr, 99, 1));
     ASSERT_TRUE(BuildUsageBody(body, form.size() + 1, INT32_MIN, "15"));
     EXPECT_EQ(body, form);
-    EXPECT_EQ(ParseReleaseVersion(kProgramVersion)->number, kVersionNumber);
     EXPECT_EQ(ServicePort(), ServiceIsSecure() ? 443 : 80);
 }
 
@@ -181,7 +180,8 @@ TEST_F(ServiceTest, AnswersCountsAndRefusesRequests) {
         {Post(std::string(405, '\x1b'), kForm + "Content-Encoding: br\r\n"), encoding, 2, 3},
         {Post(kBody, kForm + "Content-Encoding: gzip\r\n"), encoding, 2, 3},
         {kChunked + "200\r\n" + std::string(0x200, 'a') + "\r\n200\r\n" + std::string(0x200, 'a') + "\r\n", "", 2, 3},
-        {Get("/v1/inspect"), notServed, 2, 3}};
+        {Get("/v1/inspect"), notServed, 2, 3},
+        {Get(kQuery, "POST"), notServed, 2, 3}};
     // clang-format on
     for (const auto& [request, answer, checks, reports] : cases) {
         EXPECT_EQ(Ask(request), answer) << request.substr(0, 100);
@@ -189,6 +189,16 @@ TEST_F(ServiceTest, AnswersCountsAndRefusesRequests) {
             << request.substr(0, 100);
     }
     EXPECT_EQ(Ask(service_->AdminPort(), Get(kQuery)), notServed);
+    test::WriteFileBytes(folder_.Path() / "release.txt", "1.0.3" + std::string(80, ' ') + "\n");
+    EXPECT_EQ(Ask(Get(kQuery)),
+              R"(503 {"error":"no release published"})");  // no line end in 64 bytes
+    // A second service cannot take the admin port, and a stopped one serves nothing.
+    options_.adminPort = service_->AdminPort();
+    UpdateService second(options_, store_);
+    std::string error;
+    EXPECT_FALSE(second.Start(error) || second.Port() != 0 || error.empty());
+    service_->Stop();
+    EXPECT_EQ(Inspect() + Ask(Get(kQuery)), "");
 }
 
 TEST_F(ServiceTest, CountsPerDayWithoutSingleRequests) {
@@ -243,9 +253,8 @@ TEST_F(ServiceTest, RefusesHostileRequestsInLittleMemory) {
     }
     // The most resident memory of this process, the service and its test, in KB.
     std::ifstream status("/proc/self/status");
-    std::string key;
     long peak = -1;
-    while (status >> key && key != "VmHWM:") {
+    for (std::string key; status >> key && key != "VmHWM:";) {
     }
     EXPECT_TRUE(status >> peak);
     EXPECT_LT(peak, 64 * 1024);
