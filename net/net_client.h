@@ -9,11 +9,12 @@
 #include "net/update_check.h"
 #include "net/usage_report.h"
 
-// Sends the version request with newVersion (0 or 1) as its fourth value. With a buffer, reads
-// the answer once (at most capacity bytes) and stores the count in length; with none, sends and
-// closes without reading. Returns a VersionRequestStatus.
+// Sends the version request with newVersion (0 or 1) as its fourth value and stores the answer's
+// HTTP status in httpStatus (0 when none could be read). With a buffer, reads the answer once (at
+// most capacity bytes) and stores the count in length; with none, closes without reading.
+// Returns a VersionRequestStatus. No step waits longer than kServiceWaitMilliseconds.
 int RequestVersionInfo(char* buffer, std::size_t capacity, std::int32_t newVersion,
-                       std::size_t& length);
+                       std::size_t& length, std::uint32_t& httpStatus);
 
 // The update check for today: force 0 at start-up, 1 for the user's "Update" command. Returns an
 // UpdateResult (0, 1 or 2).

@@ -41,20 +41,60 @@ struct WideText {
     explicit WideText(ScrambledText stored) { UnscrambleWide(text, stored); }
 };
 
-UniqueInternet OpenSession() {
-    return UniqueInternet(InternetOpenW(WideText(kUserAgentName).text, INTERNET_OPEN_TYPE_DIRECT,
-                                        nullptr, nullptr, 0));
+// WinINet's own limits let a silent service hold the window for minutes. Windows passes the
+// limits set on the session to every handle below it; Wine reads the send and receive limits
+// only from the connection, so both get them.
+void LimitWaits(HINTERNET handle) {
+    DWORD limit = kServiceWaitMilliseconds;
+    for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                               INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        InternetSetOptionW(handle, option, &limit, sizeof limit);
+    }
 }
 
-DWORD RequestFlags() {
-    return INTERNET_FLAG_NO_CACHE_WRITE | (ServiceIsSecure() ? INTERNET_FLAG_SECURE : 0);
+UniqueInternet OpenSession() {
+    UniqueInternet session(InternetOpenW(WideText(kUserAgentName).text, INTERNET_OPEN_TYPE_DIRECT,
+                                         nullptr, nullptr, 0));
+    if (session) {
+        LimitWaits(session.get());
+    }
+    return session;
+}
+
+UniqueInternet Connect(HINTERNET session) {
+    UniqueInternet connection(InternetConnectW(session, WideText(kServiceHost).text, ServicePort(),
+                                               nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (connection) {
+        LimitWaits(connection.get());
+    }
+    return connection;
+}
+
+UniqueInternet OpenRequest(HINTERNET connection, ScrambledText verb, const wchar_t* path,
+                           const wchar_t** acceptTypes) {
+    const DWORD flags =
+        INTERNET_FLAG_NO_CACHE_WRITE | (ServiceIsSecure() ? INTERNET_FLAG_SECURE : 0);
+    return UniqueInternet(HttpOpenRequestW(connection, WideText(verb).text, path,
+                                           WideText(kHttpVersion).text, nullptr, acceptTypes, flags,
+                                           0));
+}
+
+// The answer's status code, or 0 when it cannot be read.
+std::uint32_t StatusCode(HINTERNET request) {
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                        nullptr)) {
+        return 0;
+    }
+    return status;
 }
 
 class WinInetVersionRequester : public VersionRequester {
 public:
     int RequestVersionInfo(char* buffer, std::size_t capacity, std::int32_t newVersion,
-                           std::size_t& length) override {
-        return ::RequestVersionInfo(buffer, capacity, newVersion, length);
+                           std::size_t& length, std::uint32_t& httpStatus) override {
+        return ::RequestVersionInfo(buffer, capacity, newVersion, length, httpStatus);
     }
 };
 
@@ -66,21 +106,24 @@ public:
 }  // namespace
 
 int RequestVersionInfo(char* buffer, std::size_t capacity, std::int32_t newVersion,
-                       std::size_t& length) {
+                       std::size_t& length, std::uint32_t& httpStatus) {
     length = 0;
+    httpStatus = 0;
     const UniqueInternet session = OpenSession();
     if (!session) {
         return kRequestNoSession;
     }
-    wchar_t url[kVersionUrlCapacity];
-    if (!BuildVersionUrl(url, kVersionUrlCapacity, newVersion)) {
+    wchar_t path[kVersionUrlCapacity];
+    if (!BuildVersionPath(path, kVersionUrlCapacity, newVersion)) {
         return kRequestNoUrl;
     }
-    const UniqueInternet request(
-        InternetOpenUrlW(session.get(), url, nullptr, 0, INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    if (!request) {
+    const UniqueInternet connection = Connect(session.get());
+    const UniqueInternet request =
+        connection ? OpenRequest(connection.get(), kVersionVerb, path, nullptr) : nullptr;
+    if (!request || !HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
         return kRequestNoUrl;
     }
+    httpStatus = StatusCode(request.get());
     if (buffer == nullptr) {
         return kRequestDone;
     }
@@ -103,17 +146,14 @@ int SendUsageReport(const char* flagsText) {
     if (!session) {
         return kUsageNoSession;
     }
-    const UniqueInternet connection(InternetConnectW(session.get(), WideText(kServiceHost).text,
-                                                     ServicePort(), nullptr, nullptr,
-                                                     INTERNET_SERVICE_HTTP, 0, 0));
+    const UniqueInternet connection = Connect(session.get());
     if (!connection) {
         return kUsageNoConnection;
     }
     const WideText acceptType(kAcceptType);
     const wchar_t* acceptTypes[] = {acceptType.text, nullptr};
-    const UniqueInternet request(
-        HttpOpenRequestW(connection.get(), WideText(kUsageVerb).text, WideText(kUsagePath).text,
-                         WideText(kHttpVersion).text, nullptr, acceptTypes, RequestFlags(), 0));
+    const UniqueInternet request =
+        OpenRequest(connection.get(), kUsageVerb, WideText(kUsagePath).text, acceptTypes);
     if (!request) {
         return kUsageNoRequest;
     }

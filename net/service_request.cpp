@@ -25,9 +25,9 @@ constexpr std::uint16_t kDefaultHttpPort = 80;
 constexpr std::uint16_t kDefaultHttpsPort = 443;
 
 constexpr auto kStoredUserAgent = Scramble("Quorvane/1.0.1");
-constexpr auto kStoredSchemePrefix = Scramble(QUORVANE_SERVICE_SCHEME "://");
 constexpr auto kStoredHost = Scramble(QUORVANE_SERVICE_HOST);
 constexpr auto kStoredVersionPath = Scramble("/v1/version?");
+constexpr auto kStoredVersionVerb = Scramble("GET");
 constexpr auto kStoredUsageVerb = Scramble("POST");
 constexpr auto kStoredUsagePath = Scramble("/v1/usage");
 constexpr auto kStoredHttpVersion = Scramble("HTTP/1.1");
@@ -62,15 +62,13 @@ constexpr std::size_t DigitCount(std::int32_t value) {
     return count;
 }
 
-// The longest URL: every fixed part, a colon and five digits of port, and the four numbers (the
-// last is 0 or 1). The 128-unit buffer must hold it, terminator included.
-constexpr std::size_t kLongestUrl =
-    ClearLength(kStoredSchemePrefix) + ClearLength(kStoredHost) + 6 +
-    ClearLength(kStoredVersionPath) + ClearLength(kProductField) + DigitCount(kProductNumber) +
-    ClearLength(kVersionField) + DigitCount(kVersionNumber) + ClearLength(kEditionField) +
-    DigitCount(kEditionNumber) + ClearLength(kFreshField) + 1;
-static_assert(kLongestUrl < kVersionUrlCapacity,
-              "the service host is too long for the version request's URL");
+// The longest target: the path and the four numbers (the last is 0 or 1). The 128-unit buffer
+// must hold it, terminator included.
+constexpr std::size_t kLongestPath = ClearLength(kStoredVersionPath) + ClearLength(kProductField) +
+                                     DigitCount(kProductNumber) + ClearLength(kVersionField) +
+                                     DigitCount(kVersionNumber) + ClearLength(kEditionField) +
+                                     DigitCount(kEditionNumber) + ClearLength(kFreshField) + 1;
+static_assert(kLongestPath < kVersionUrlCapacity, "the version request's target is too long");
 
 bool AppendScrambledWide(wchar_t* out, std::size_t capacity, ScrambledText stored) {
     wchar_t clear[kUnscrambledCapacity];
@@ -112,6 +110,7 @@ bool AppendFields(char* out, std::size_t capacity, const NumberField* fields, st
 
 const ScrambledText kUserAgentName = kStoredUserAgent;
 const ScrambledText kServiceHost = kStoredHost;
+const ScrambledText kVersionVerb = kStoredVersionVerb;
 const ScrambledText kUsageVerb = kStoredUsageVerb;
 const ScrambledText kUsagePath = kStoredUsagePath;
 const ScrambledText kHttpVersion = kStoredHttpVersion;
@@ -129,25 +128,19 @@ bool ServiceIsSecure() {
     return kSecure;
 }
 
-bool BuildVersionUrl(wchar_t* url, std::size_t capacity, std::int32_t newVersion) {
-    if (url == nullptr || capacity == 0) {
+bool BuildVersionPath(wchar_t* path, std::size_t capacity, std::int32_t newVersion) {
+    if (path == nullptr || capacity == 0) {
         return false;
     }
-    url[0] = L'\0';
+    path[0] = L'\0';
     const NumberField query[] = {{kProductField, kProductNumber},
                                  {kVersionField, kVersionNumber},
                                  {kEditionField, kEditionNumber},
                                  {kFreshField, newVersion}};
-    bool fits = AppendScrambledWide(url, capacity, kStoredSchemePrefix) &&
-                AppendScrambledWide(url, capacity, kStoredHost);
-    if (fits && QUORVANE_SERVICE_PORT != 0) {
-        fits = BoundedAppendWide(url, L":", capacity) < capacity &&
-               AppendNumberWide(url, capacity, QUORVANE_SERVICE_PORT);
-    }
-    fits = fits && AppendScrambledWide(url, capacity, kStoredVersionPath) &&
-           AppendFieldsWide(url, capacity, query, std::size(query));
+    const bool fits = AppendScrambledWide(path, capacity, kStoredVersionPath) &&
+                      AppendFieldsWide(path, capacity, query, std::size(query));
     if (!fits) {
-        url[0] = L'\0';
+        path[0] = L'\0';
     }
     return fits;
 }

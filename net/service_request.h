@@ -26,6 +26,7 @@ extern const ScrambledText kUsageVerb;
 extern const ScrambledText kUsagePath;
 extern const ScrambledText kHttpVersion;
 extern const ScrambledText kAcceptType;
+extern const ScrambledText kVersionVerb;
 extern const ScrambledText kUsageHeaders;  // one header; the caller ends it with CR LF
 
 // The service's TCP port: the configured one, or the scheme's default when it is 0.
@@ -34,12 +35,17 @@ std::uint16_t ServicePort();
 // True when the service is reached over https (the requests then use TLS).
 bool ServiceIsSecure();
 
-// Size of the version request's URL buffer, in UTF-16 units.
+// The longest a request may keep the program waiting at each step (connecting, sending, waiting
+// for the answer), in milliseconds. The requests run on the UI thread.
+constexpr std::uint32_t kServiceWaitMilliseconds = 5000;
+
+// Size of the version request's target buffer, in UTF-16 units.
 constexpr std::size_t kVersionUrlCapacity = 128;
 
-// Builds scheme://host[:port]/path?product=5&version=100001&edition=1&fresh=newVersion into url.
-// Returns false, leaving an empty text, when the URL would not fit: a cut URL is never sent.
-bool BuildVersionUrl(wchar_t* url, std::size_t capacity, std::int32_t newVersion);
+// Builds the version request's target, /v1/version?product=5&version=100001&edition=1&fresh=N,
+// into path. Returns false, leaving an empty text, when it would not fit: a cut request is never
+// sent.
+bool BuildVersionPath(wchar_t* path, std::size_t capacity, std::int32_t newVersion);
 
 // Size of the usage report's body buffer, in bytes.
 constexpr std::size_t kUsageBodyCapacity = 1024;

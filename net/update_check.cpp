@@ -132,7 +132,7 @@ int UpdateCheck::CachedResult() {
     const auto stored = static_cast<std::uint32_t>(
         ReadSettingInt(SettingKeyText(kLastCheckResultKey).text, 0, kPrimaryRoot));
     std::size_t unused = 0;
-    if (requester_.RequestVersionInfo(nullptr, 0, 0, unused) != kRequestDone) {
+    if (!Answered(nullptr, 0, 0, unused)) {
         return kServiceUnavailable;
     }
     const std::uint32_t result = stored & kStoredResultMask;
@@ -166,12 +166,22 @@ bool UpdateCheck::InstalledVersionChanged() const {
     return std::strcmp(installed, kProgramVersion) != 0;
 }
 
+// True when the request went through and the service answered with status 200. Any other
+// status (a stopped service behind a proxy, a missing release, a wrong path) is no answer.
+bool UpdateCheck::Answered(char* buffer, std::size_t capacity, std::int32_t newVersion,
+                           std::size_t& length) {
+    std::uint32_t httpStatus = 0;
+    return requester_.RequestVersionInfo(buffer, capacity, newVersion, length, httpStatus) ==
+               kRequestDone &&
+           httpStatus == kHttpOk;
+}
+
 // Asks the service and records the answer. The new version is recorded only once the service
 // has been told about it, so a first check that fails still reports it next time.
 int UpdateCheck::AskService(std::int32_t newVersion) {
     char answer[kVersionAnswerCapacity];
     std::size_t length = 0;
-    if (requester_.RequestVersionInfo(answer, sizeof answer, newVersion, length) != kRequestDone) {
+    if (!Answered(answer, sizeof answer, newVersion, length)) {
         return kServiceUnavailable;
     }
     if (newVersion != 0) {

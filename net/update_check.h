@@ -28,6 +28,9 @@ enum VersionRequestStatus : int {
     kRequestReadFailed = 3,
 };
 
+// The only HTTP status whose answer counts; any other status is a service that did not answer.
+constexpr std::uint32_t kHttpOk = 200;
+
 // From the sixth check of a day on, a run answers from the stored result.
 constexpr std::uint32_t kAnsweredChecksPerDay = 5;
 
@@ -56,11 +59,12 @@ int ScanVersionAnswer(const char* answer, std::size_t length);
 
 // Sends one version request. With no buffer, the request is sent and closed without reading;
 // otherwise one read of at most capacity bytes fills it and length receives the count.
+// httpStatus receives the answer's HTTP status, 0 when there is none or it cannot be read.
 class VersionRequester {
 public:
     virtual ~VersionRequester() = default;
     virtual int RequestVersionInfo(char* buffer, std::size_t capacity, std::int32_t newVersion,
-                                   std::size_t& length) = 0;
+                                   std::size_t& length, std::uint32_t& httpStatus) = 0;
 };
 
 // One update check on a given day. force is 0 for the automatic check at start-up, anything
@@ -77,6 +81,7 @@ private:
     void CountCheck(UpdateCheckState& state) const;
     bool ShouldAsk(int force) const;
     bool InstalledVersionChanged() const;
+    bool Answered(char* buffer, std::size_t capacity, std::int32_t newVersion, std::size_t& length);
     int AskService(std::int32_t newVersion);
 
     VersionRequester& requester_;

@@ -4,7 +4,7 @@
 set -euo pipefail
 exe=$1
 mapfile -t dlls < <(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
-system='^(kernel32|user32|gdi32|gdiplus|advapi32|shell32|shlwapi|ole32|oleaut32|comctl32|comdlg32|uxtheme|wininet|msvcrt|ucrtbase|ws2_32|version|dwmapi|api-ms-win-[a-z0-9-]+)\.dll$'
+system='^(kernel32|user32|gdi32|gdiplus|advapi32|shell32|shlwapi|ole32|oleaut32|comctl32|comdlg32|uxtheme|wininet|crypt32|msvcrt|ucrtbase|ws2_32|version|dwmapi|api-ms-win-[a-z0-9-]+)\.dll$'
 bad=0
 for dll in "${dlls[@]}"; do
   if ! [[ $dll =~ $system ]]; then

@@ -5,9 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
-# One ctest call that covers both build trees.
+# One ctest call that covers both build trees, and the network tests of the optimised service.
 cat > build/CTestTestfile.cmake <<'CTEST'
 subdirs("native")
+subdirs("service-release/tests/net")
 subdirs("windows")
 CTEST
 exec xvfb-run --auto-servernum --server-args="-screen 0 1600x1200x24" \

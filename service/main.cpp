@@ -72,6 +72,10 @@ int main(int argc, char** argv) {
     }
     std::printf("quorvane-service listening on %s port %d\n", options.address.c_str(),
                 service.Port());
+    if (service.AdminPort() != 0) {
+        std::printf("quorvane-service admin on %s port %d\n", options.adminAddress.c_str(),
+                    service.AdminPort());
+    }
     std::fflush(stdout);
     WaitForStop(signals, options.stopAfterSeconds);
     service.Stop();

@@ -1,6 +1,9 @@
 // Command-line parsing of the update service: a fixed table of options, each checked on entry.
 #include "service/service_options.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
 #include <charconv>
 #include <cstdint>
 #include <string_view>
@@ -8,12 +11,13 @@
 
 const char kServiceUsage[] =
     "usage: quorvane-service --database FILE --release-file FILE [options]\n"
-    "  --address ADDRESS     address to listen on (default 127.0.0.1)\n"
+    "  --address ADDRESS     numeric address to listen on (default 127.0.0.1)\n"
     "  --port PORT           port to listen on, 0 for any free one (default 8080)\n"
+    "  --admin-port PORT     serve GET /v1/inspect on this port (0: any free one; default none)\n"
+    "  --admin-address ADDR  loopback address of the admin listener (default 127.0.0.1)\n"
     "  --database FILE       SQLite database of version checks and usage reports\n"
     "  --release-file FILE   file whose first line is the latest version, e.g. 1.0.2\n"
     "  --product NUMBER      product number the program sends (default 5)\n"
-    "  --inspect             serve GET /v1/inspect with the latest records (loopback only)\n"
     "  --stop-after SECONDS  stop by itself after this many seconds (default: never)\n"
     "  --help                show this text\n";
 
@@ -25,13 +29,21 @@ bool ParseNumber(std::string_view text, long long low, long long high, long long
     return !text.empty() && status == std::errc() && stop == end && value >= low && value <= high;
 }
 
-bool SetPort(ServiceOptions& options, std::string_view text) {
+bool SetPortNumber(int& port, std::string_view text) {
     long long value = 0;
     if (!ParseNumber(text, 0, 65535, value)) {
         return false;
     }
-    options.port = static_cast<int>(value);
+    port = static_cast<int>(value);
     return true;
+}
+
+bool SetPort(ServiceOptions& options, std::string_view text) {
+    return SetPortNumber(options.port, text);
+}
+
+bool SetAdminPort(ServiceOptions& options, std::string_view text) {
+    return SetPortNumber(options.adminPort, text);
 }
 
 bool SetProduct(ServiceOptions& options, std::string_view text) {
@@ -61,7 +73,10 @@ bool SetText(std::string& field, std::string_view text) {
 }
 
 bool SetAddress(ServiceOptions& options, std::string_view text) {
-    return SetText(options.address, text);
+    return IsNumericAddress(std::string(text)) && SetText(options.address, text);
+}
+bool SetAdminAddress(ServiceOptions& options, std::string_view text) {
+    return IsLoopbackAddress(std::string(text)) && SetText(options.adminAddress, text);
 }
 bool SetDatabase(ServiceOptions& options, std::string_view text) {
     return SetText(options.database, text);
@@ -76,8 +91,14 @@ struct ValueOption {
 };
 
 constexpr ValueOption kValueOptions[] = {
-    {"--address", SetAddress},          {"--port", SetPort},       {"--database", SetDatabase},
-    {"--release-file", SetReleaseFile}, {"--product", SetProduct}, {"--stop-after", SetStopAfter},
+    {"--address", SetAddress},
+    {"--port", SetPort},
+    {"--admin-address", SetAdminAddress},
+    {"--admin-port", SetAdminPort},
+    {"--database", SetDatabase},
+    {"--release-file", SetReleaseFile},
+    {"--product", SetProduct},
+    {"--stop-after", SetStopAfter},
 };
 
 const ValueOption* FindValueOption(std::string_view name) {
@@ -97,7 +118,24 @@ ParseOutcome Fail(std::string& error, std::string message) {
 }  // namespace
 
 bool IsLoopbackAddress(const std::string& address) {
-    return address == "localhost" || address == "::1" || address.rfind("127.", 0) == 0;
+    in_addr v4{};
+    if (inet_pton(AF_INET, address.c_str(), &v4) == 1) {
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    }
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, address.c_str(), &v6) != 1) {
+        return false;
+    }
+    if (IN6_IS_ADDR_V4MAPPED(&v6)) {
+        return v6.s6_addr[12] == 127;
+    }
+    return IN6_IS_ADDR_LOOPBACK(&v6);
+}
+
+bool IsNumericAddress(const std::string& address) {
+    in6_addr parsed{};
+    return inet_pton(AF_INET, address.c_str(), &parsed) == 1 ||
+           inet_pton(AF_INET6, address.c_str(), &parsed) == 1;
 }
 
 ParseOutcome ParseServiceOptions(int argc, const char* const* argv, ServiceOptions& options,
@@ -106,10 +144,6 @@ ParseOutcome ParseServiceOptions(int argc, const char* const* argv, ServiceOptio
         const std::string_view name = argv[i];
         if (name == "--help") {
             return ParseOutcome::kHelp;
-        }
-        if (name == "--inspect") {
-            options.inspect = true;
-            continue;
         }
         const ValueOption* option = FindValueOption(name);
         if (option == nullptr) {
@@ -124,9 +158,6 @@ ParseOutcome ParseServiceOptions(int argc, const char* const* argv, ServiceOptio
     }
     if (options.database.empty() || options.releaseFile.empty()) {
         return Fail(error, "--database and --release-file are required");
-    }
-    if (options.inspect && !IsLoopbackAddress(options.address)) {
-        return Fail(error, "--inspect is allowed only on a loopback address");
     }
     return ParseOutcome::kRun;
 }

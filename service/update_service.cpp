@@ -1,10 +1,6 @@
-// The update service's request handling on cpp-httplib.
+// The update service's requests: routing, the version answer, the usage count, the admin view.
 #include "service/update_service.h"
 
-#include <httplib.h>
-#include <sys/socket.h>
-
-#include <chrono>
 #include <ctime>
 #include <string_view>
 
@@ -13,85 +9,90 @@
 
 namespace {
 
-constexpr const char* kJson = "application/json";
-constexpr std::size_t kInspectRows = 20;
-constexpr int kWorkerThreads = 4;
-constexpr time_t kReadTimeoutSeconds = 5;
-constexpr std::chrono::milliseconds kStartPoll(2);
-constexpr int kStartPolls = 2500;
+constexpr std::size_t kInspectRows = 50;
+constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
 
-void SetError(httplib::Response& response, int status, const char* reason) {
-    response.status = status;
-    response.set_content(std::string("{\"error\":\"") + reason + "\"}", kJson);
+bool IsFormContent(std::string_view type) {
+    return type.substr(0, kFormType.size()) == kFormType &&
+           (type.size() == kFormType.size() || type[kFormType.size()] == ';');
 }
 
-// The query text exactly as sent: the target after its first '?'.
-std::string_view RawQuery(const httplib::Request& request) {
-    const std::string_view target = request.target;
-    const std::size_t question = target.find('?');
-    return question == std::string_view::npos ? std::string_view() : target.substr(question + 1);
+std::string Today() {
+    return UtcDay(std::time(nullptr));
 }
 
-bool IsFormContent(const httplib::Request& request) {
-    const std::string type = request.get_header_value("Content-Type");
-    const std::string_view form = "application/x-www-form-urlencoded";
-    return type.rfind(form, 0) == 0 && (type.size() == form.size() || type[form.size()] == ';');
+// Appends "name":value to a JSON object under construction.
+void AddField(std::string& json, const char* name, std::int64_t value) {
+    json += '"';
+    json += name;
+    json += "\":";
+    json += std::to_string(value);
+    json += ',';
 }
 
-std::string CheckJson(const VersionCheckRecord& record) {
-    return "{\"time\":" + std::to_string(record.time) +
-           ",\"product\":" + std::to_string(record.product) +
-           ",\"version\":" + std::to_string(record.version) +
-           ",\"edition\":" + std::to_string(record.edition) +
-           ",\"fresh\":" + std::to_string(record.fresh) + "}";
+void OpenRow(std::string& json, const std::string& day) {
+    json += "{\"day\":\"";
+    json += day;
+    json += "\",";
 }
 
-std::string ReportJson(const UsageRecord& record) {
-    return "{\"time\":" + std::to_string(record.time) +
-           ",\"product\":" + std::to_string(record.product) +
-           ",\"version\":" + std::to_string(record.version) +
-           ",\"edition\":" + std::to_string(record.edition) +
-           ",\"build\":" + std::to_string(record.build) +
-           ",\"usage\":" + std::to_string(record.usage) + "}";
+void CloseRow(std::string& json, std::int64_t count) {
+    AddField(json, "count", count);
+    json.back() = '}';
+    json += ',';
 }
 
-template <typename Record>
-std::string ListJson(const std::vector<Record>& records, std::string (*toJson)(const Record&)) {
-    std::string list = "[";
-    for (const Record& record : records) {
-        list += (list.size() > 1 ? "," : "") + toJson(record);
+void AddRow(std::string& json, const CheckCount& row) {
+    OpenRow(json, row.day);
+    AddField(json, "product", row.check.product);
+    AddField(json, "version", row.check.version);
+    AddField(json, "edition", row.check.edition);
+    AddField(json, "fresh", row.check.fresh);
+    CloseRow(json, row.count);
+}
+
+void AddRow(std::string& json, const ReportCount& row) {
+    OpenRow(json, row.day);
+    AddField(json, "product", row.report.product);
+    AddField(json, "version", row.report.version);
+    AddField(json, "edition", row.report.edition);
+    AddField(json, "build", row.report.build);
+    AddField(json, "usage", row.report.usage);
+    CloseRow(json, row.count);
+}
+
+// "name":{"count":total,"rows":[...]} with a comma after it.
+template <typename Row>
+void AddTable(std::string& json, const char* name, std::int64_t total,
+              const std::vector<Row>& rows) {
+    json += '"';
+    json += name;
+    json += "\":{";
+    AddField(json, "count", total);
+    json += "\"rows\":[";
+    for (const Row& row : rows) {
+        AddRow(json, row);
     }
-    return list + "]";
+    if (json.back() == ',') {
+        json.pop_back();
+    }
+    json += "]},";
 }
 
 }  // namespace
 
 UpdateService::UpdateService(const ServiceOptions& options, UsageStore& store)
-    : options_(options), store_(store), server_(std::make_unique<httplib::Server>()) {}
-
-UpdateService::~UpdateService() {
-    Stop();
-}
+    : options_(options),
+      store_(store),
+      public_([this](const HttpRequest& request) { return Serve(request); }),
+      admin_([this](const HttpRequest& request) { return ServeAdmin(request); }) {}
 
 bool UpdateService::Start(std::string& error) {
-    Route();
-    if (options_.port == 0) {
-        port_ = server_->bind_to_any_port(options_.address);
-    } else if (server_->bind_to_port(options_.address, options_.port)) {
-        port_ = options_.port;
-    }
-    if (port_ <= 0) {
-        error = "cannot listen on " + options_.address + " port " + std::to_string(options_.port);
-        port_ = 0;
+    if (!public_.Start(options_.address, options_.port, error)) {
         return false;
     }
-    thread_ = std::thread([this] { server_->listen_after_bind(); });
-    // Stop only takes effect on a running server, so Start returns once it runs.
-    for (int wait = 0; wait < kStartPolls && !server_->is_running(); ++wait) {
-        std::this_thread::sleep_for(kStartPoll);
-    }
-    if (!server_->is_running()) {
-        error = "the server on " + options_.address + " did not start";
+    if (options_.adminPort >= 0 &&
+        !admin_.Start(options_.adminAddress, options_.adminPort, error)) {
         Stop();
         return false;
     }
@@ -99,92 +100,65 @@ bool UpdateService::Start(std::string& error) {
 }
 
 void UpdateService::Stop() {
-    server_->stop();
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+    public_.Stop();
+    admin_.Stop();
 }
 
-void UpdateService::Route() {
-    server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
-    server_->set_read_timeout(kReadTimeoutSeconds, 0);
-    server_->set_payload_max_length(kMaxFormLength);
-    // Address reuse only: a port shared with another server (SO_REUSEPORT) would split the
-    // requests between them.
-    server_->set_socket_options([](int socket) {
-        const int yes = 1;
-        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
-    server_->Get("/v1/version",
-                 [this](const httplib::Request& request, httplib::Response& response) {
-                     AnswerVersion(request, response);
-                 });
-    server_->Post("/v1/usage",
-                  [this](const httplib::Request& request, httplib::Response& response) {
-                      StoreUsage(request, response);
-                  });
-    if (options_.inspect) {
-        server_->Get("/v1/inspect",
-                     [this](const httplib::Request& request, httplib::Response& response) {
-                         Inspect(request, response);
-                     });
+HttpReply UpdateService::Serve(const HttpRequest& request) {
+    const bool versionRead = request.method == "GET" || request.method == "HEAD";
+    if (request.path == "/v1/version" && versionRead) {
+        return AnswerVersion(request);
     }
-    // The library answers an over-long body or URI itself (413, 414); to the client every
-    // request it cannot take is simply a bad request.
-    server_->set_error_handler([](const httplib::Request&, httplib::Response& response) {
-        if (response.status == 413 || response.status == 414) {
-            SetError(response, 400, "request too large");
-        } else if (response.body.empty()) {
-            SetError(response, response.status, "not served");
-        }
-    });
+    if (request.path == "/v1/usage" && request.method == "POST") {
+        return StoreUsage(request);
+    }
+    return ErrorReply(404, "not served");
 }
 
-void UpdateService::AnswerVersion(const httplib::Request& request, httplib::Response& response) {
-    const std::optional<VersionQuery> query =
-        ParseVersionQuery(RawQuery(request), options_.product);
+HttpReply UpdateService::ServeAdmin(const HttpRequest& request) {
+    if (request.path == "/v1/inspect" && request.method == "GET") {
+        return Inspect();
+    }
+    return ErrorReply(404, "not served");
+}
+
+HttpReply UpdateService::AnswerVersion(const HttpRequest& request) {
+    const std::optional<VersionQuery> query = ParseVersionQuery(request.query, options_.product);
     if (!query || !request.body.empty()) {
-        SetError(response, 400, "bad request");
-        return;
+        return ErrorReply(400, "bad request");
     }
     const std::optional<ReleaseVersion> release = ReadReleaseFile(options_.releaseFile);
     if (!release) {
-        SetError(response, 503, "no release published");
-        return;
+        return ErrorReply(503, "no release published");
     }
-    const VersionCheckRecord record{std::time(nullptr), query->product, query->version,
-                                    query->edition, query->fresh};
-    if (!store_.AddCheck(record)) {
-        SetError(response, 500, "storage failed");
-        return;
+    if (request.method == "GET") {
+        store_.AddCheck(Today(), *query);
     }
-    const int update = query->version < release->number ? 1 : 0;
-    response.set_content(
-        "{\"update\":" + std::to_string(update) + ",\"latest\":\"" + release->text + "\"}", kJson);
+    std::string json("{\"update\":");
+    json += query->version < release->number ? '1' : '0';
+    json += ",\"latest\":\"";
+    json += release->text;
+    json += "\"}";
+    return HttpReply{200, std::move(json)};
 }
 
-void UpdateService::StoreUsage(const httplib::Request& request, httplib::Response& response) {
-    const std::optional<UsageForm> form = IsFormContent(request) && RawQuery(request).empty()
-                                              ? ParseUsageForm(request.body, options_.product)
-                                              : std::nullopt;
+HttpReply UpdateService::StoreUsage(const HttpRequest& request) {
+    const std::optional<UsageForm> form =
+        IsFormContent(request.contentType) && request.query.empty()
+            ? ParseUsageForm(request.body, options_.product)
+            : std::nullopt;
     if (!form) {
-        SetError(response, 400, "bad request");
-        return;
+        return ErrorReply(400, "bad request");
     }
-    const UsageRecord record{std::time(nullptr), form->product, form->version,
-                             form->edition,      form->build,   form->usage};
-    if (!store_.AddReport(record)) {
-        SetError(response, 500, "storage failed");
-        return;
-    }
-    response.status = 204;
+    store_.AddReport(Today(), *form);
+    return HttpReply{204, {}};
 }
 
-void UpdateService::Inspect(const httplib::Request&, httplib::Response& response) {
-    response.set_content(
-        "{\"checks\":{\"count\":" + std::to_string(store_.CheckCount()) +
-            ",\"latest\":" + ListJson(store_.LatestChecks(kInspectRows), CheckJson) +
-            "},\"reports\":{\"count\":" + std::to_string(store_.ReportCount()) +
-            ",\"latest\":" + ListJson(store_.LatestReports(kInspectRows), ReportJson) + "}}",
-        kJson);
+HttpReply UpdateService::Inspect() {
+    std::string json("{");
+    AddTable(json, "checks", store_.TotalChecks(), store_.LatestChecks(kInspectRows));
+    AddTable(json, "reports", store_.TotalReports(), store_.LatestReports(kInspectRows));
+    AddField(json, "storageFailures", store_.Failures());
+    json.back() = '}';
+    return HttpReply{200, std::move(json)};
 }

@@ -1,29 +1,37 @@
-// Windows tests against the real update service on the loopback address: reading its database
-// through the inspection page, and publishing the release it answers with.
+// Windows tests against the real update service on the loopback address: its daily counts
+// through the admin listener, the release it answers with, and a stand-in on its port.
 #pragma once
 
 #include <string>
 
-// The whole body of a GET request, or "" when the service does not answer.
+// The whole body of a GET request, or "" when no answer comes.
 std::string HttpGet(const std::wstring& url);
 
-// The service's database as its inspection page shows it: per table, the row count and the
-// newest row.
+// The service's database as its admin listener shows it.
 class ServiceInspection {
 public:
-    explicit ServiceInspection(int port);
-
-    // Rows in the table, or -1 when the page did not come.
-    long Count(const std::string& table) const;
-    // The newest row as a JSON object without its time, e.g. "product":5,...,"usage":9}
-    std::string Latest(const std::string& table) const;
+    ServiceInspection();
+    // All counts of "checks" or "reports" added up, -1 when the page did not come; with fields,
+    // the count of the one row whose values end with them, e.g. "usage":9 (0 for none).
+    long Count(const std::string& table, const std::string& fields = "") const;
     const std::string& Body() const { return body_; }
 
 private:
-    std::size_t Find(const std::string& table) const;
-
     std::string body_;
 };
 
-// Makes the service answer that version is the latest release.
-void PublishRelease(const char* releaseFile, const char* version);
+// Makes the service answer that version is the latest release; nullptr removes the release.
+void PublishRelease(const char* version);
+
+// A silent service on the service's port while the service is stopped: connections are made (the
+// system accepts them on its behalf), but no request is ever read or answered.
+class SilentService {
+public:
+    SilentService();
+    ~SilentService();
+    SilentService(const SilentService&) = delete;
+    SilentService& operator=(const SilentService&) = delete;
+
+private:
+    unsigned long long socket_ = ~0ull;  // a SOCKET
+};

@@ -1,0 +1,245 @@
+// The decisions of the update check and the usage report, against a scripted service and real
+// settings files: the day number, the answer scan, the HTTP status, the five-check cache, the
+// daily limit, UpdateCheckEnabled, the version-change flag, the messages shown for each result,
+// the usage set compared with the one reported (as unsigned numbers) and the registry number.
+#include "net/update_check.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "net/update_message.h"
+#include "net/usage_report.h"
+#include "settings/settings_store.h"
+#include "tests/test_support.h"
+
+namespace {
+
+TEST(DayNumber, IsTheGregorianOrdinal) {
+    // Year, month, day and the proleptic Gregorian ordinal (1 January of year 1 is day 1).
+    const std::int32_t dates[][4] = {
+        {1, 1, 1, 1},           {1, 12, 31, 365},      {2, 1, 1, 366},        {1970, 1, 1, 719163},
+        {1999, 12, 31, 730119}, {2000, 2, 29, 730179}, {2000, 3, 1, 730180},  {2023, 3, 1, 738580},
+        {2024, 2, 29, 738945},  {2024, 3, 1, 738946},  {2100, 2, 28, 766703}, {2100, 3, 1, 766704},
+        {9999, 12, 31, 3652059}};
+    for (const auto& [year, month, day, ordinal] : dates) {
+        EXPECT_EQ(DayNumber(year, month, day), static_cast<std::uint32_t>(ordinal))
+            << year << "-" << month;
+    }
+}
+
+TEST(AnswerScan, FindsTheValueOne) {
+    const std::string fiftyDigits = std::string(49, '0') + "1";
+    // clang-format off
+    const std::pair<std::string, int> answers[] = {
+        {R"({"update": 1})", 1}, {R"({"update":1})", 1}, {R"({"update" :1})", 1}, {R"("update":1)", 1},
+        {R"({"update":1,"latest":"1.0.2"})", 1}, {R"({"latest":"1.0.2","update":1})", 1},
+        {R"({"update":01})", 1}, {R"({"update":)" + fiftyDigits + "}", 1}, {R"({"uupdate":1})", 0},
+        {R"({"update":0})", 0}, {R"({"update":2})", 0}, {R"({"update":10})", 0}, {R"({"update":"1"})", 0},
+        {R"({"update":-1})", 0}, {"{\"update\":\t1}", 0}, {"{\"update\":\n1}", 0}, {R"({"update":})", 0},
+        {R"({"update" 1})", 0}, {R"({"latest":"1.0.2"})", 0}, {R"({"updates":1})", 0}, {R"({update:1})", 0},
+        {R"({"update":0)" + fiftyDigits + "}", 0}, {R"({"upd"update":1})", 0}, {"", 0}};
+    // clang-format on
+    for (const auto& [answer, expected] : answers) {
+        EXPECT_EQ(ScanVersionAnswer(answer.data(), answer.size()), expected) << answer;
+    }
+    EXPECT_EQ(ScanVersionAnswer(R"({"update":1})", 9), 0);  // {"update" without its value
+    EXPECT_EQ(ScanVersionAnswer(nullptr, 12), 0);
+    const std::string cut = "{\"" + std::string(48, 'n') + "\":1}";
+    EXPECT_EQ(ScanAnswerField(cut.data(), cut.size(), std::string(60, 'n').c_str()), 1);
+}
+
+constexpr std::uint32_t kToday = 739000;
+constexpr int kAuto = 0;
+constexpr int kForced = 1;
+
+// What the scripted service answers every request with.
+struct Reply {
+    int status = kRequestDone;
+    std::uint32_t httpStatus = kHttpOk;
+    const char* answer = R"({"update":0})";
+};
+constexpr Reply kNewer{kRequestDone, kHttpOk, R"({"update":1})"};
+constexpr Reply kDown{kRequestNoUrl, 0, ""};
+
+// A service that answers alike and notes the request it was sent.
+class ScriptedService : public VersionRequester {
+public:
+    explicit ScriptedService(Reply reply) : reply_(reply) {}
+    int RequestVersionInfo(char* buffer, std::size_t capacity, std::int32_t newVersion,
+                           std::size_t& length, std::uint32_t& httpStatus) override {
+        asked = (buffer ? "read" : "bare") + std::to_string(newVersion);
+        httpStatus = reply_.httpStatus;
+        if (buffer != nullptr) {
+            length = std::min(std::strlen(reply_.answer), capacity);
+            std::memcpy(buffer, reply_.answer, length);
+        }
+        return reply_.status;
+    }
+    std::string asked = "-";
+
+private:
+    Reply reply_;
+};
+
+struct CheckCase {
+    int force;
+    const char* settings;   // the line of the settings file that holds the check's values
+    const char* installed;  // InstalledVersion before, nullptr for none
+    UpdateCheckState before;
+    Reply reply;
+    // Result; requests made; LastCheckResult, LastCheckDay (- for none) and InstalledVersion
+    // after; state count/day after (days relative to today).
+    const char* outcome;
+};
+
+// clang-format off
+const CheckCase kChecks[] = {
+    {kForced, "", "1.0.1", {}, kNewer, "1 read0 800009 0 1.0.1 1/0"},
+    {kForced, "", "1.0.1", {}, {}, "0 read0 800008 0 1.0.1 1/0"},
+    {kForced, "", "1.0.1", {}, {0, 200, R"({"latest":"1"})"}, "0 read0 800008 0 1.0.1 1/0"},
+    {kForced, "", "1.0.0", {}, {kRequestNoSession, 0, ""}, "2 read1 - - 1.0.0 1/0"},
+    {kForced, "", "1.0.0", {}, kDown, "2 read1 - - 1.0.0 1/0"},
+    {kForced, "", "1.0.0", {}, {kRequestReadFailed, 200, ""}, "2 read1 - - 1.0.0 1/0"},
+    {kForced, "", "1.0.0", {}, {0, 503, R"({"update":1})"}, "2 read1 - - 1.0.0 1/0"},
+    {kAuto, "", "1.0.1", {}, {0, 500, ""}, "2 read0 - - 1.0.1 1/0"},
+    {kForced, "", "1.0.1", {}, {0, 404, R"({"update":0})"}, "2 read0 - - 1.0.1 1/0"},
+    {kForced, "", "1.0.1", {}, {0, 0, R"({"update":0})"}, "2 read0 - - 1.0.1 1/0"},
+    {kAuto, "LastCheckDay=739000", "1.0.0", {}, kNewer, "0 - - 0 1.0.0 1/0"},
+    {kAuto, "LastCheckDay=738999", "1.0.1", {}, kNewer, "1 read0 800009 0 1.0.1 1/0"},
+    {kForced, "LastCheckDay=739000", "1.0.1", {}, kNewer, "1 read0 800009 0 1.0.1 1/0"},
+    {kAuto, "UpdateCheckEnabled=0", "1.0.0", {}, kNewer, "0 - - - 1.0.0 1/0"},
+    {kAuto, "UpdateCheckEnabled=2", "1.0.1", {}, kNewer, "0 - - - 1.0.1 1/0"},
+    {kAuto, "UpdateCheckEnabled=01", "1.0.1", {}, kNewer, "1 read0 800009 0 1.0.1 1/0"},
+    {kAuto, "UpdateCheckEnabled=yes", "1.0.1", {}, {}, "0 read0 800008 0 1.0.1 1/0"},
+    {kForced, "UpdateCheckEnabled=0", "1.0.1", {}, kNewer, "1 read0 800009 0 1.0.1 1/0"},
+    {kForced, "", nullptr, {}, {}, "0 read1 800008 0 1.0.1 1/0"},
+    {kForced, "", "1.0.0", {}, {}, "0 read1 800008 0 1.0.1 1/0"},
+    {kForced, "", "1.0.10", {}, {}, "0 read1 800008 0 1.0.1 1/0"},
+    {kForced, "", "1.0.1-preview", {}, {}, "0 read1 800008 0 1.0.1 1/0"},
+    {kForced, "", "1.0.1", {1, kToday}, {}, "0 read0 800008 0 1.0.1 2/0"},
+    {kForced, "", "1.0.1", {7, kToday - 1}, {}, "0 read0 800008 0 1.0.1 1/0"},
+    {kForced, "LastCheckResult=800009", "1.0.0", {5, kToday}, {}, "1 bare0 800009 - 1.0.0 5/0"},
+    {kForced, "LastCheckResult=800008", "1.0.1", {5, kToday}, kNewer, "0 bare0 800008 - 1.0.1 5/0"},
+    {kForced, "LastCheckResult=800010", "1.0.1", {9, kToday}, {}, "0 bare0 800010 - 1.0.1 9/0"},
+    {kForced, "LastCheckResult=800017", "1.0.1", {5, kToday}, {}, "0 bare0 800017 - 1.0.1 5/0"},
+    {kForced, "LastCheckResult=1", "1.0.1", {5, kToday}, {}, "0 bare0 1 - 1.0.1 5/0"},
+    {kForced, "LastCheckResult=800009", "1.0.1", {5, kToday}, kDown, "2 bare0 800009 - 1.0.1 5/0"},
+    {kForced, "LastCheckResult=800009", "1.0.1", {5, kToday}, {0, 503, ""}, "2 bare0 800009 - 1.0.1 5/0"},
+    {kAuto, "LastCheckResult=800009", "1.0.1", {6, kToday}, {}, "1 bare0 800009 - 1.0.1 6/0"},
+};
+// clang-format on
+
+std::string Stored(const char* key) {
+    const std::int32_t value = ReadSettingInt(key, -7, kPrimaryRoot);
+    return value == -7 ? "-"
+                       : std::to_string(value - (std::string(key) == "LastCheckDay"
+                                                     ? static_cast<std::int32_t>(kToday)
+                                                     : 0));
+}
+
+TEST(UpdateCheck, GivesTheResultAndRemembersIt) {
+    for (const CheckCase& c : kChecks) {
+        const test::UserFolders folder;
+        test::WriteFileBytes(folder.Roaming() / "Kestrovan" / "Quorvane" / "settings.ini",
+                             std::string(c.settings) + "\n");
+        if (c.installed != nullptr) {
+            WriteSettingText("InstalledVersion", c.installed, kSecondaryRoot);
+        }
+        ScriptedService service(c.reply);
+        UpdateCheckState state = c.before;
+        const int result = UpdateCheck(service, kToday).Run(c.force, state);
+        char installed[32] = {};
+        ReadSettingText(installed, sizeof installed, "InstalledVersion", "", kSecondaryRoot);
+        EXPECT_EQ(std::to_string(result) + " " + service.asked + " " + Stored("LastCheckResult") +
+                      " " + Stored("LastCheckDay") + " " + installed + " " +
+                      std::to_string(state.count) + "/" + std::to_string(state.day - kToday),
+                  c.outcome)
+            << &c - kChecks;
+    }
+}
+
+TEST(UpdateMessages, MatchTheResult) {
+    const std::wstring offer = L"141New version available. Would you like to download it.";
+    // Result, force, then shown, box type and download offer as digits, and the text.
+    const std::tuple<int, int, std::wstring> cases[] = {
+        // clang-format off
+        {1, kAuto, offer}, {0, kAuto, L"000"}, {2, kAuto, L"000"}, {1, kForced, offer}, {3, kForced, L"000"},
+        {0, kForced, L"100You are using the latest version of Quorvane"},
+        {2, kForced, L"100Service is currently unavailable."}};
+    // clang-format on
+    for (const auto& [result, force, shown] : cases) {
+        const UpdateMessage message = MessageForUpdateResult(result, force);
+        EXPECT_EQ(std::to_wstring(message.show) + std::to_wstring(message.type) +
+                      std::to_wstring(message.offersDownload) + message.text,
+                  shown);
+    }
+}
+
+// Notes the usage texts sent and what ReportedUsage held at that moment.
+class RecordingSender : public UsageSender {
+public:
+    int SendUsageReport(const char* flagsText) override {
+        sent += std::string(flagsText) + "@" +
+                std::to_string(ReadSettingInt("ReportedUsage", -1, kPrimaryRoot)) + " ";
+        return kUsageSendFailed;  // a failed report changes nothing
+    }
+    std::string sent;
+};
+
+constexpr std::int32_t kNone = 1234567;  // ReportedUsage not stored
+
+struct ReportCase {
+    std::int32_t reportedBefore;
+    bool noticeVersionChanged;
+    UsageFlags flags;
+    const char* sent;  // "usage@ReportedUsage when sent" per report
+    std::int32_t reportedAfter;
+};
+
+TEST(UsageReport, SendsOnlyALargerSetAndStoresItFirst) {
+    // clang-format off
+    const ReportCase cases[] = {
+        {kNone, false, {true, false, false, true}, "9@9 ", 9},
+        {1, false, {true, true, false, false}, "3@3 ", 3},
+        {3, false, {false, true, false, false}, "", 3},  // a new flag, but a smaller set
+        {3, false, {false, false, true, false}, "4@4 ", 4},
+        {8, false, {false, false, false, true}, "", 8},
+        {7, false, {false, false, false, true}, "8@8 ", 8},
+        {1, false, {}, "", 1},
+        {kNone, false, {}, "", kNone},
+        {5, true, {}, "", 5},
+        {15, true, {true, false, false, false}, "1@1 ", 1},  // first run of a new version
+        {-1, false, {true, true, true, true}, "", -1},       // 4294967295 as an unsigned number
+        {-1, true, {true, true, true, true}, "15@15 ", 15}};
+    // clang-format on
+    for (const ReportCase& c : cases) {
+        const test::UserFolders folder;
+        if (c.reportedBefore != kNone) {
+            WriteSettingInt("ReportedUsage", c.reportedBefore, kPrimaryRoot);
+        }
+        RecordingSender sender;
+        const bool sent = UsageReport(sender).Run(c.flags, c.noticeVersionChanged);
+        EXPECT_EQ(sender.sent, c.sent);
+        EXPECT_EQ(sent, !sender.sent.empty());
+        EXPECT_EQ(ReadSettingInt("ReportedUsage", kNone, kPrimaryRoot), c.reportedAfter) << c.sent;
+        // The failed report is not repeated for the same set.
+        EXPECT_FALSE(UsageReport(sender).Run(c.flags, false));
+    }
+}
+
+TEST(RegistryNumber, ReadsLikeWcstol) {
+    // clang-format off
+    const std::pair<const wchar_t*, std::int32_t> cases[] = {
+        {L"19045", 19045}, {L"0", 0}, {L"", 0}, {L"build", 0}, {L"22631x", 22631}, {L" 42", 42}, {L"-5", -5},
+        {nullptr, 0}, {L"2147483647", INT32_MAX}, {L"2147483648", INT32_MAX}, {L"-2147483648", INT32_MIN},
+        {L"-99999999999", INT32_MIN}};
+    // clang-format on
+    for (const auto& [text, number] : cases) {
+        EXPECT_EQ(ParseRegistryNumber(text), number);
+    }
+}
+
+}  // namespace
