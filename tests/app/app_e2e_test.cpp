@@ -7,6 +7,7 @@
 
 #include <objidl.h>
 
+#include <commctrl.h>
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@
 #include "tests/app/program_driver.h"
 #include "tests/net/live_service.h"
 #include "tests/test_support.h"
+#include "ui/messages.h"
 
 namespace {
 
@@ -477,6 +479,69 @@ long PixelsDiffering(HWND window, const std::wstring& source) {
     return differing;
 }
 
+// Types the path into a file dialog's name box and presses its OK button.
+bool SaveAs(HWND fileDialog, const std::wstring& path) {
+    HWND edit = nullptr;
+    EnumChildWindows(
+        fileDialog,
+        [](HWND child, LPARAM found) -> BOOL {
+            const bool isEdit = ClassOf(child) == L"Edit" && IsWindowVisible(child);
+            *reinterpret_cast<HWND*>(found) = isEdit ? child : nullptr;
+            return !isEdit;
+        },
+        reinterpret_cast<LPARAM>(&edit));
+    SendTo(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Press(fileDialog, IDOK);
+    return edit != nullptr;
+}
+
+// Rests the mouse on toolbar button `index` (after a leading separator 8 pixels wide) and waits
+// for a tooltip with that text.
+bool ShowsTooltip(const ProgramDriver& program, int index, const std::wstring& text) {
+    const HWND toolbar = FindWindowExW(program.MainWindow(), nullptr, TOOLBARCLASSNAMEW, nullptr);
+    RECT bar{};
+    GetWindowRect(toolbar, &bar);
+    const auto button = static_cast<DWORD>(SendTo(toolbar, TB_GETBUTTONSIZE));
+    SetCursorPos(bar.left + 8 + LOWORD(button) * index + LOWORD(button) / 2,
+                 bar.top + HIWORD(button) / 2);
+    return program.WaitForDialog(text, seconds(20), L"tooltips_class32") != nullptr;
+}
+
+// The height of the first line of dark text in the control, read from the screen.
+int FirstTextLineHeight(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    const HDC screen = GetDC(nullptr);
+    int line = 0;  // rows in the first run of rows that hold a dark pixel
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        bool ink = false;
+        for (int x = rect.left; x < rect.right && !ink; ++x) {
+            ink = GetGValue(GetPixel(screen, x, y)) < 96;
+        }
+        if (!ink && line > 0) {
+            break;
+        }
+        line += ink ? 1 : 0;
+    }
+    ReleaseDC(nullptr, screen);
+    return line;
+}
+
+// "left top width height" of a window's rectangle; without the origin, "width height".
+std::string Geometry(const RECT& rect, bool withOrigin) {
+    const std::string size =
+        std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top);
+    return withOrigin ? std::to_string(rect.left) + " " + std::to_string(rect.top) + " " + size
+                      : size;
+}
+
+// The state Op::Checked, Op::Enabled or Op::Visible looks at.
+bool StateOf(Op op, HWND control) {
+    return op == Op::Checked   ? SendTo(control, BM_GETCHECK) == BST_CHECKED
+           : op == Op::Enabled ? IsWindowEnabled(control) != 0
+                               : IsWindowVisible(control) != 0;
+}
+
 std::wstring Wide(const std::string& text) {
     return Utf8ToUtf16(text.c_str());
 }
@@ -550,6 +615,7 @@ void EndToEnd::Run(const Step& step) {
     ASSERT_NE(program_, nullptr) << "the scenario must start the program first";
     ProgramDriver& program = *program_;
     const std::wstring text = Wide(step.text);
+    const HWND control = program.Control(step.id);
     switch (step.op) {
         case Op::MainWindow:
             ASSERT_NE(program.WaitForMainWindow(), nullptr);
@@ -557,9 +623,9 @@ void EndToEnd::Run(const Step& step) {
         case Op::Box: {
             const HWND box = program.WaitForDialog(Wide(kProductName));
             ASSERT_NE(box, nullptr) << "no message box: " << step.text;
-            EXPECT_EQ(ProgramDriver::MessageText(box), text);
-            ProgramDriver::Press(box, step.value);
-            ASSERT_TRUE(program.WaitUntilClosed(box));
+            EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), text);  // 0xFFFF: the text's static
+            Press(box, step.value);
+            ASSERT_TRUE(WaitUntil([box] { return !IsWindowVisible(box); }));
             return;
         }
         case Op::Dialog:
@@ -567,33 +633,45 @@ void EndToEnd::Run(const Step& step) {
             ASSERT_NE(dialog_, nullptr) << "no dialog " << step.text;
             return;
         case Op::Tick:
-            ProgramDriver::SetDialogCheck(dialog_, step.id, step.value != 0);
+            SendTo(GetDlgItem(dialog_, step.id), BM_SETCHECK, step.value != 0 ? BST_CHECKED : 0);
             return;
         case Op::Press:
-            ProgramDriver::Press(dialog_, step.id);
-            ASSERT_TRUE(program.WaitUntilClosed(dialog_));
+            Press(dialog_, step.id);
+            ASSERT_TRUE(WaitUntil([this] { return !IsWindowVisible(dialog_); }));
             return;
         case Op::SaveAs:
-            ASSERT_TRUE(ProgramDriver::SaveAs(dialog_, test::ToProgramPath(folder_.Path() / text)));
-            ASSERT_TRUE(program.WaitUntilClosed(dialog_));
+            ASSERT_TRUE(SaveAs(dialog_, test::ToProgramPath(folder_.Path() / text)));
+            ASSERT_TRUE(WaitUntil([this] { return !IsWindowVisible(dialog_); }));
             return;
         case Op::Click:
-            program.Click(step.id);
+            if (ClassOf(control) == L"Static") {  // a clickable icon: press and release on it
+                PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+                PostMessageW(control, WM_LBUTTONUP, 0, 0);
+            } else {
+                PostMessageW(control, BM_CLICK, 0, 0);
+            }
             return;
-        case Op::Section:
-            program.ClickToolbarButton(step.id);
+        case Op::Section:  // a toolbar button's command comes from the toolbar
+            PostMessageW(program.MainWindow(), WM_COMMAND, MAKEWPARAM(step.id, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(FindWindowExW(program.MainWindow(), nullptr,
+                                                                TOOLBARCLASSNAMEW, nullptr)));
             return;
         case Op::Menu:
-            program.ChooseMenuItem(kSettingsIcon, step.id);
+            PostMessageW(program.MainWindow(), WM_UI_MENUCOMMAND, static_cast<WPARAM>(step.id),
+                         reinterpret_cast<LPARAM>(program.Control(kSettingsIcon)));
             return;
         case Op::SetCheck:
-            program.SetChecked(step.id, step.value != 0);
+            if (StateOf(Op::Checked, control) != (step.value != 0)) {
+                PostMessageW(control, BM_CLICK, 0, 0);
+            }
+            EXPECT_TRUE(
+                WaitUntil([&] { return StateOf(Op::Checked, control) == (step.value != 0); }));
             return;
         case Op::Type:
-            program.SetText(step.id, text);
+            SendTo(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
             return;
         case Op::Key:
-            ProgramDriver::PressKeys(step.text);
+            PressKeys(step.text);
             if (step.id != 0) {
                 EXPECT_TRUE(WaitUntil([&] { return program.FocusedControl() == step.id; }))
                     << step.text << ": focus on " << program.FocusedControl();
@@ -615,7 +693,7 @@ void EndToEnd::Run(const Step& step) {
             Photograph(step.text);
             return;
         case Op::Close:
-            program.CloseMainWindow();
+            PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
             [[fallthrough]];
         case Op::Exit:
             EXPECT_EQ(program.WaitForExit(), 0);
@@ -650,13 +728,14 @@ void EndToEnd::Photograph(const std::string& view) const {
 void EndToEnd::Check(const Step& step) {
     ProgramDriver& program = *program_;
     const std::wstring text = Wide(step.text);
+    const HWND control = program.Control(step.id);
     const auto holds = [&](auto condition) { return WaitUntil(condition, seconds(5)); };
     switch (step.op) {
         case Op::NoMainWindow:
             EXPECT_EQ(program.WaitForMainWindow(std::chrono::milliseconds(0)), nullptr);
             return;
         case Op::NoDialog:
-            EXPECT_TRUE(program.NoDialogFor(text, seconds(3))) << step.text;
+            EXPECT_EQ(program.WaitForDialog(text, seconds(3)), nullptr) << step.text;
             return;
         case Op::Ticked:
             EXPECT_EQ(IsDlgButtonChecked(dialog_, step.id), static_cast<UINT>(step.value))
@@ -674,45 +753,39 @@ void EndToEnd::Check(const Step& step) {
         case Op::PopupMenu: {
             const HWND menu = program.WaitForDialog(L"", seconds(5), ProgramDriver::kMenuClass);
             ASSERT_NE(menu, nullptr);
-            RECT menuRect{}, control{};
+            RECT menuRect{}, icon{};
             GetWindowRect(menu, &menuRect);
-            GetWindowRect(program.Control(step.id), &control);
-            EXPECT_TRUE(step.id == 0 || menuRect.top >= control.bottom) << "over its icon";
+            GetWindowRect(control, &icon);
+            EXPECT_TRUE(step.id == 0 || menuRect.top >= icon.bottom) << "over its icon";
             return;
         }
         case Op::Within:
             EXPECT_LT(std::chrono::steady_clock::now() - actedAt_, seconds(step.value));
             return;
         case Op::Tooltip:
-            EXPECT_TRUE(program.ShowsTooltip(step.id, text)) << step.text;
+            EXPECT_TRUE(ShowsTooltip(program, step.id, text)) << step.text;
             return;
         case Op::TallAs:
-            EXPECT_GE(program.FirstTextLineHeight(step.id),
-                      program.FirstTextLineHeight(step.value) - 2);
+            EXPECT_GE(FirstTextLineHeight(control),
+                      FirstTextLineHeight(program.Control(step.value)) - 2);
             return;
         case Op::Checked:
-            EXPECT_TRUE(holds([&] { return program.IsChecked(step.id) == (step.value != 0); }))
-                << step.id;
-            return;
         case Op::Enabled:
-            EXPECT_TRUE(holds([&] { return program.IsEnabled(step.id) == (step.value != 0); }))
-                << step.id;
-            return;
         case Op::Visible:
-            EXPECT_TRUE(holds([&] { return program.IsVisible(step.id) == (step.value != 0); }))
+            EXPECT_TRUE(holds([&] { return StateOf(step.op, control) == (step.value != 0); }))
                 << step.id;
             return;
         case Op::Text:
-            EXPECT_TRUE(holds([&] { return program.Text(step.id) == text; }))
-                << step.id << ": " << Utf16ToUtf8(program.Text(step.id).c_str());
+            EXPECT_TRUE(holds([&] { return WindowText(control) == text; }))
+                << step.id << ": " << Utf16ToUtf8(WindowText(control).c_str());
             return;
         case Op::Boxes: {
             std::string shown;
             for (int id : kOptions) {
                 const LONG style = GetWindowLongW(program.Control(id), GWL_STYLE);
-                shown += (style & BS_TYPEMASK) != BS_AUTOCHECKBOX ? '?'
-                         : program.IsChecked(id)                  ? '1'
-                                                                  : '0';
+                shown += (style & BS_TYPEMASK) != BS_AUTOCHECKBOX    ? '?'
+                         : StateOf(Op::Checked, program.Control(id)) ? '1'
+                                                                     : '0';
             }
             EXPECT_EQ(shown, step.text) << "'?': not a check box";
             return;
@@ -756,20 +829,13 @@ void EndToEnd::Check(const Step& step) {
                 seconds(10)))
                 << test::ReadFileBytes(OpenedPagesFile());
             return;
-        case Op::Size: {
-            RECT window{};
-            GetWindowRect(program.MainWindow(), &window);
-            EXPECT_EQ(std::to_string(window.right - window.left) + " " +
-                          std::to_string(window.bottom - window.top),
-                      step.text);
-            return;
-        }
+        case Op::Size:
         case Op::Placed: {
-            const RECT rect = program.ControlRect(step.id);
-            EXPECT_EQ(std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
-                          std::to_string(rect.right - rect.left) + " " +
-                          std::to_string(rect.bottom - rect.top),
-                      step.text);
+            RECT rect{};
+            GetWindowRect(step.op == Op::Size ? program.MainWindow() : control, &rect);
+            MapWindowPoints(nullptr, step.op == Op::Size ? nullptr : program.MainWindow(),
+                            reinterpret_cast<POINT*>(&rect), 2);
+            EXPECT_EQ(Geometry(rect, step.op == Op::Placed), step.text);
             return;
         }
         default:
