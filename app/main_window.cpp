@@ -20,8 +20,10 @@ namespace {
 
 constexpr auto kShellVerb = Scramble("open");
 
-// NoticeVersion is read into this many bytes: "1.0.1" and room to tell a longer one apart.
+// NoticeVersion is read into this many bytes: the version and room to tell a longer one apart.
 constexpr std::size_t kNoticeVersionCapacity = 8;
+static_assert(sizeof(kProductVersion) < kNoticeVersionCapacity,
+              "a stored NoticeVersion must be able to differ from the version after its end");
 
 std::wstring ProductName() {
     return Utf8ToUtf16(kProductName);

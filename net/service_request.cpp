@@ -24,7 +24,7 @@ static_assert(kSecure || std::string_view(QUORVANE_SERVICE_SCHEME) == "http",
 constexpr std::uint16_t kDefaultHttpPort = 80;
 constexpr std::uint16_t kDefaultHttpsPort = 443;
 
-constexpr auto kStoredUserAgent = Scramble("Quorvane/1.0.1");
+constexpr auto kStoredUserAgent = Scramble("Quorvane/" QUORVANE_PRODUCT_VERSION);
 constexpr auto kStoredHost = Scramble(QUORVANE_SERVICE_HOST);
 constexpr auto kStoredVersionPath = Scramble("/v1/version?");
 constexpr auto kStoredVersionVerb = Scramble("GET");

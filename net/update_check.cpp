@@ -16,6 +16,8 @@ constexpr auto kAnswerFieldName = Scramble("update");
 
 // InstalledVersion is read into this many bytes; a longer stored text reads as the default.
 constexpr std::size_t kInstalledVersionCapacity = 12;
+static_assert(sizeof(kProductVersion) <= kInstalledVersionCapacity,
+              "InstalledVersion must be able to hold the version it is compared with");
 
 // The low bits of LastCheckResult that hold the result.
 constexpr std::uint32_t kStoredResultMask = 7;

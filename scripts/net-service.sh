@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Starts or stops a private update service for the Windows network tests, which run under Wine
 # and reach it on the loopback address.
-#   net-service.sh start RUNDIR BINARY PORT ADMINPORT
-#                                             fresh RUNDIR with an empty database and release
-#                                             1.0.1, service on 127.0.0.1:PORT and its admin
+#   net-service.sh start RUNDIR BINARY PORT ADMINPORT RELEASE
+#                                             fresh RUNDIR with an empty database and the
+#                                             published release RELEASE (the program's own
+#                                             version), service on 127.0.0.1:PORT and its admin
 #                                             listener on ADMINPORT, ready on return
 #   net-service.sh stop RUNDIR                stop that service and delete RUNDIR
 # The service also stops by itself after an hour, so an interrupted test run leaves nothing
@@ -37,6 +38,7 @@ case "$action" in
     binary=$3
     port=$4
     admin_port=$5
+    release=$6
     if ! [ -x "$binary" ]; then
       echo "no update service at $binary: build the native preset first, or configure the" \
            "windows tree with -DQUORVANE_SERVICE_BINARY=<native tree>/service/quorvane-service" >&2
@@ -45,7 +47,7 @@ case "$action" in
     stop_service
     rm -rf "$run"
     mkdir -p "$run"
-    echo 1.0.1 >"$run/release.txt"
+    echo "$release" >"$run/release.txt"
     setsid "$binary" --address 127.0.0.1 --port "$port" --database "$run/usage.sqlite" \
       --release-file "$run/release.txt" --admin-port "$admin_port" --stop-after 3600 \
       </dev/null >"$run/service.log" 2>&1 &
@@ -74,7 +76,7 @@ case "$action" in
     rm -rf "$run"
     ;;
   *)
-    echo "usage: $0 start RUNDIR BINARY PORT ADMINPORT | stop RUNDIR" >&2
+    echo "usage: $0 start RUNDIR BINARY PORT ADMINPORT RELEASE | stop RUNDIR" >&2
     exit 2
     ;;
 esac

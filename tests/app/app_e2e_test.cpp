@@ -338,12 +338,12 @@ const std::vector<Scenario> kScenarios = {
     {"PreviewsComeFromTheWorkingFolderOrBesideTheProgram", {.ownFolder = true}, kPreviewSources},
     {"YesToTheStartUpOfferEndsTheProgramBeforeItsWindowShows",
      {},
-     {S(Op::Release, "1.0.2"), S(Op::Start), S(Op::Box, kNewVersion, IDYES), S(Op::NoMainWindow),
+     {S(Op::Release, "9999.0.0"), S(Op::Start), S(Op::Box, kNewVersion, IDYES), S(Op::NoMainWindow),
       S(Op::Exit), S(Op::Page, kDownloadPage), S(Op::NoReport)}},
     {"CheckForUpdateReportsTheLatestThenOffersTheNewer",
      {},
      {S(Op::Start), S(Op::MainWindow), S(Op::Menu, kCheckForUpdateItem),
-      S(Op::Box, "You are using the latest version of Quorvane", IDOK), S(Op::Release, "1.0.2"),
+      S(Op::Box, "You are using the latest version of Quorvane", IDOK), S(Op::Release, "9999.0.0"),
       S(Op::Menu, kCheckForUpdateItem), S(Op::Box, kNewVersion, IDNO), S(Op::Section, kPrivacy),
       S(Op::Menu, kCheckForUpdateItem), S(Op::Box, kNewVersion, IDYES), S(Op::Exit),
       S(Op::Page, kDownloadPage), S(Op::Report, "", 2)}},
@@ -546,6 +546,15 @@ std::wstring Wide(const std::string& text) {
     return Utf8ToUtf16(text.c_str());
 }
 
+// The program the scenarios start: the loopback build, or the one QUORVANE_PROGRAM names (the
+// package test walks the installed program).
+fs::path ProgramUnderTest() {
+    std::wstring path;
+    return platform::GetEnvironment(L"QUORVANE_PROGRAM", path)
+               ? fs::path(path)
+               : fs::path(Wide(QUORVANE_TEST_PROGRAM));
+}
+
 class EndToEnd : public ::testing::TestWithParam<Scenario> {
 protected:
     void SetUp() override { PublishRelease(kVersion.c_str()); }
@@ -584,7 +593,7 @@ protected:
     void Photograph(const std::string& view) const;
 
     test::UserFolders folder_;
-    fs::path program_path_ = Wide(QUORVANE_TEST_PROGRAM);
+    fs::path program_path_ = ProgramUnderTest();
     fs::path working_;  // empty: the program's own folder
     std::unique_ptr<ProgramDriver> program_;
     HWND dialog_ = nullptr;

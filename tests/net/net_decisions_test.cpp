@@ -12,6 +12,7 @@
 
 #include "net/update_message.h"
 #include "net/usage_report.h"
+#include "settings/product.h"
 #include "settings/settings_store.h"
 #include "tests/test_support.h"
 
@@ -97,38 +98,38 @@ struct CheckCase {
 
 // clang-format off
 const CheckCase kChecks[] = {
-    {kForced, "", "1.0.1", {}, kNewer, "1 read0 800009 0 1.0.1 1/0"},
-    {kForced, "", "1.0.1", {}, {}, "0 read0 800008 0 1.0.1 1/0"},
-    {kForced, "", "1.0.1", {}, {0, 200, R"({"latest":"1"})"}, "0 read0 800008 0 1.0.1 1/0"},
+    {kForced, "", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
+    {kForced, "", kProductVersion, {}, {}, "0 read0 800008 0 now 1/0"},
+    {kForced, "", kProductVersion, {}, {0, 200, R"({"latest":"1"})"}, "0 read0 800008 0 now 1/0"},
     {kForced, "", "1.0.0", {}, {kRequestNoSession, 0, ""}, "2 read1 - - 1.0.0 1/0"},
     {kForced, "", "1.0.0", {}, kDown, "2 read1 - - 1.0.0 1/0"},
     {kForced, "", "1.0.0", {}, {kRequestReadFailed, 200, ""}, "2 read1 - - 1.0.0 1/0"},
     {kForced, "", "1.0.0", {}, {0, 503, R"({"update":1})"}, "2 read1 - - 1.0.0 1/0"},
-    {kAuto, "", "1.0.1", {}, {0, 500, ""}, "2 read0 - - 1.0.1 1/0"},
-    {kForced, "", "1.0.1", {}, {0, 404, R"({"update":0})"}, "2 read0 - - 1.0.1 1/0"},
-    {kForced, "", "1.0.1", {}, {0, 0, R"({"update":0})"}, "2 read0 - - 1.0.1 1/0"},
+    {kAuto, "", kProductVersion, {}, {0, 500, ""}, "2 read0 - - now 1/0"},
+    {kForced, "", kProductVersion, {}, {0, 404, R"({"update":0})"}, "2 read0 - - now 1/0"},
+    {kForced, "", kProductVersion, {}, {0, 0, R"({"update":0})"}, "2 read0 - - now 1/0"},
     {kAuto, "LastCheckDay=739000", "1.0.0", {}, kNewer, "0 - - 0 1.0.0 1/0"},
-    {kAuto, "LastCheckDay=738999", "1.0.1", {}, kNewer, "1 read0 800009 0 1.0.1 1/0"},
-    {kForced, "LastCheckDay=739000", "1.0.1", {}, kNewer, "1 read0 800009 0 1.0.1 1/0"},
+    {kAuto, "LastCheckDay=738999", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
+    {kForced, "LastCheckDay=739000", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
     {kAuto, "UpdateCheckEnabled=0", "1.0.0", {}, kNewer, "0 - - - 1.0.0 1/0"},
-    {kAuto, "UpdateCheckEnabled=2", "1.0.1", {}, kNewer, "0 - - - 1.0.1 1/0"},
-    {kAuto, "UpdateCheckEnabled=01", "1.0.1", {}, kNewer, "1 read0 800009 0 1.0.1 1/0"},
-    {kAuto, "UpdateCheckEnabled=yes", "1.0.1", {}, {}, "0 read0 800008 0 1.0.1 1/0"},
-    {kForced, "UpdateCheckEnabled=0", "1.0.1", {}, kNewer, "1 read0 800009 0 1.0.1 1/0"},
-    {kForced, "", nullptr, {}, {}, "0 read1 800008 0 1.0.1 1/0"},
-    {kForced, "", "1.0.0", {}, {}, "0 read1 800008 0 1.0.1 1/0"},
-    {kForced, "", "1.0.10", {}, {}, "0 read1 800008 0 1.0.1 1/0"},
-    {kForced, "", "1.0.1-preview", {}, {}, "0 read1 800008 0 1.0.1 1/0"},
-    {kForced, "", "1.0.1", {1, kToday}, {}, "0 read0 800008 0 1.0.1 2/0"},
-    {kForced, "", "1.0.1", {7, kToday - 1}, {}, "0 read0 800008 0 1.0.1 1/0"},
+    {kAuto, "UpdateCheckEnabled=2", kProductVersion, {}, kNewer, "0 - - - now 1/0"},
+    {kAuto, "UpdateCheckEnabled=01", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
+    {kAuto, "UpdateCheckEnabled=yes", kProductVersion, {}, {}, "0 read0 800008 0 now 1/0"},
+    {kForced, "UpdateCheckEnabled=0", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
+    {kForced, "", nullptr, {}, {}, "0 read1 800008 0 now 1/0"},
+    {kForced, "", "1.0.0", {}, {}, "0 read1 800008 0 now 1/0"},
+    {kForced, "", "1.0.10", {}, {}, "0 read1 800008 0 now 1/0"},
+    {kForced, "", "1.0.1-preview", {}, {}, "0 read1 800008 0 now 1/0"},
+    {kForced, "", kProductVersion, {1, kToday}, {}, "0 read0 800008 0 now 2/0"},
+    {kForced, "", kProductVersion, {7, kToday - 1}, {}, "0 read0 800008 0 now 1/0"},
     {kForced, "LastCheckResult=800009", "1.0.0", {5, kToday}, {}, "1 bare0 800009 - 1.0.0 5/0"},
-    {kForced, "LastCheckResult=800008", "1.0.1", {5, kToday}, kNewer, "0 bare0 800008 - 1.0.1 5/0"},
-    {kForced, "LastCheckResult=800010", "1.0.1", {9, kToday}, {}, "0 bare0 800010 - 1.0.1 9/0"},
-    {kForced, "LastCheckResult=800017", "1.0.1", {5, kToday}, {}, "0 bare0 800017 - 1.0.1 5/0"},
-    {kForced, "LastCheckResult=1", "1.0.1", {5, kToday}, {}, "0 bare0 1 - 1.0.1 5/0"},
-    {kForced, "LastCheckResult=800009", "1.0.1", {5, kToday}, kDown, "2 bare0 800009 - 1.0.1 5/0"},
-    {kForced, "LastCheckResult=800009", "1.0.1", {5, kToday}, {0, 503, ""}, "2 bare0 800009 - 1.0.1 5/0"},
-    {kAuto, "LastCheckResult=800009", "1.0.1", {6, kToday}, {}, "1 bare0 800009 - 1.0.1 6/0"},
+    {kForced, "LastCheckResult=800008", kProductVersion, {5, kToday}, kNewer, "0 bare0 800008 - now 5/0"},
+    {kForced, "LastCheckResult=800010", kProductVersion, {9, kToday}, {}, "0 bare0 800010 - now 9/0"},
+    {kForced, "LastCheckResult=800017", kProductVersion, {5, kToday}, {}, "0 bare0 800017 - now 5/0"},
+    {kForced, "LastCheckResult=1", kProductVersion, {5, kToday}, {}, "0 bare0 1 - now 5/0"},
+    {kForced, "LastCheckResult=800009", kProductVersion, {5, kToday}, kDown, "2 bare0 800009 - now 5/0"},
+    {kForced, "LastCheckResult=800009", kProductVersion, {5, kToday}, {0, 503, ""}, "2 bare0 800009 - now 5/0"},
+    {kAuto, "LastCheckResult=800009", kProductVersion, {6, kToday}, {}, "1 bare0 800009 - now 6/0"},
 };
 // clang-format on
 
@@ -154,7 +155,8 @@ TEST(UpdateCheck, GivesTheResultAndRemembersIt) {
         char installed[32] = {};
         ReadSettingText(installed, sizeof installed, "InstalledVersion", "", kSecondaryRoot);
         EXPECT_EQ(std::to_string(result) + " " + service.asked + " " + Stored("LastCheckResult") +
-                      " " + Stored("LastCheckDay") + " " + installed + " " +
+                      " " + Stored("LastCheckDay") + " " +
+                      (installed == std::string(kProductVersion) ? "now" : installed) + " " +
                       std::to_string(state.count) + "/" + std::to_string(state.day - kToday),
                   c.outcome)
             << &c - kChecks;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "net/net_client.h"
+#include "settings/product.h"
 #include "settings/settings_store.h"
 #include "tests/net/live_service.h"
 #include "tests/test_support.h"
@@ -70,9 +71,9 @@ TEST(Https, CheckAndReportGoThroughNginxOnceTheCaIsTrusted) {
     const ServiceInspection before;
     PublishRelease(nullptr);  // the service answers 503
     EXPECT_EQ(CheckOutcome(), "2 - -1");
-    PublishRelease("1.0.2");
+    PublishRelease("9999.0.0");
     EXPECT_EQ(CheckOutcome(), "1 set 800009");
-    PublishRelease("1.0.1");
+    PublishRelease(kProductVersion);
     EXPECT_EQ(CheckOutcome(), "0 set 800008");
     ReportUsage({false, true, true, false}, false);
     EXPECT_EQ(SendUsageReport("16"), kUsageSent);  // sent; the service refuses it

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Packages a built Quorvane.exe for Windows users:
+#   make-packages.sh EXE VERSION OUTDIR
+# writes into OUTDIR
+#   Quorvane-VERSION-setup.exe      the installer (tools/installer/quorvane.nsi)
+#   Quorvane-VERSION-portable.zip   Quorvane.exe, infos\ and README.txt
+#   SHA256SUMS                      the checksums of both
+# The same inputs give the same bytes: every packed file carries the time of the last commit
+# (or SOURCE_DATE_EPOCH when set), and the zip lists its files in a fixed order, without the
+# extra attributes of the machine it was made on.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+exe=$1
+version=$2
+mkdir -p "$3"
+out=$(cd "$3" && pwd)
+name=Quorvane-$version
+export TZ=UTC LC_ALL=C
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+mkdir "$stage/infos"
+cp "$exe" "$stage/Quorvane.exe"
+cp "$root"/infos/*.png "$stage/infos/"
+sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$root/tools/installer/README.txt" >"$stage/README.txt"
+find "$stage" -type d -exec chmod 755 {} +
+find "$stage" -type f -exec chmod 644 {} +
+find "$stage" -exec touch -d "@$epoch" {} +
+
+rm -f "$out/$name-portable.zip" "$out/$name-setup.exe" "$out/SHA256SUMS"
+(cd "$stage" && find . -type f | sed 's|^\./||' | sort | zip -q -X -D -9 "$out/$name-portable.zip" -@)
+makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DICON="$root/res/icons/application.ico" \
+  -DOUTFILE="$out/$name-setup.exe" "$root/tools/installer/quorvane.nsi"
+(cd "$out" && sha256sum "$name-setup.exe" "$name-portable.zip" >SHA256SUMS)

@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# The packages of the program just built, as a Windows user gets them:
+#   package_test.sh EXE VERSION PRODUCT_H E2E_TEST WORK
+# makes the installer and the zip of EXE (scripts/make-packages.sh) in WORK and checks
+#   - the checksums, and that the zip holds exactly Quorvane.exe, README.txt and infos\*.png;
+#   - that the version block, the About text, the manifest and the requests' version
+#     (PRODUCT_H, which the request code is built with) agree with VERSION, the packages' name;
+#   - in a private Wine prefix: the silent install puts the files, the Start-menu shortcut (the
+#     install folder as its working folder) and the uninstall key in place; the installed
+#     program starts and shows its window and a preview picture (the documentation tour of E2E_TEST
+#     walks it); an update
+#     installs over the older version in place; the silent uninstall removes files, shortcut
+#     and key, and keeps the settings files and the Firefox profile.
+set -euo pipefail
+exe=$1
+version=$2
+product_h=$3
+e2e_test=$4
+work=$5
+root=$(cd "$(dirname "$0")/../.." && pwd)
+failures=0
+
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+# expect WHAT ACTUAL EXPECTED
+expect() {
+  if [ "$2" != "$3" ]; then
+    fail "$1: '$2', expected '$3'"
+  fi
+}
+same_file() {
+  cmp -s "$1" "$2" || fail "$2 differs from $1"
+}
+
+rm -rf "$work"
+mkdir -p "$work"
+dist=$work/dist
+name=Quorvane-$version
+"$root/scripts/make-packages.sh" "$exe" "$version" "$dist"
+setup=$dist/$name-setup.exe
+zip=$dist/$name-portable.zip
+
+# ---- The zip and the checksums -------------------------------------------------------------
+(cd "$dist" && sha256sum --check --quiet SHA256SUMS) || fail "SHA256SUMS does not match"
+pictures=$(cd "$root" && ls infos/*.png)
+expect "zip contents" "$(unzip -Z1 "$zip" | sort)" \
+  "$(printf '%s\n' Quorvane.exe README.txt $pictures | sort)"
+mkdir "$work/unzipped"
+unzip -q "$zip" -d "$work/unzipped"
+same_file "$exe" "$work/unzipped/Quorvane.exe"
+for picture in $pictures; do
+  same_file "$root/$picture" "$work/unzipped/$picture"
+done
+grep -q "^Quorvane $version (portable)" "$work/unzipped/README.txt" ||
+  fail "README.txt does not name version $version"
+
+# ---- One version everywhere ----------------------------------------------------------------
+IFS=. read -r major minor patch <<<"$version"
+resources=$(x86_64-w64-mingw32-windres -J coff -O rc -i "$exe")
+grep -q "^ FILEVERSION $major, $minor, $patch, 0" <<<"$resources" || fail "FILEVERSION"
+grep -q "^ PRODUCTVERSION $major, $minor, $patch, 0" <<<"$resources" || fail "PRODUCTVERSION"
+grep -q "VALUE \"FileVersion\", \"$version.0\"" <<<"$resources" || fail "FileVersion text"
+grep -q "VALUE \"ProductVersion\", \"$version.0\"" <<<"$resources" || fail "ProductVersion text"
+grep -q "CONTROL \"Version $version (64-bit)\", 1002," <<<"$resources" || fail "About text"
+grep -q "name=\"\"Kestrovan.Quorvane\"\" version=\"\"$version.0\"\"" <<<"$resources" ||
+  fail "manifest version"
+expect "the program's version text" \
+  "$(sed -n 's/^#define QUORVANE_PRODUCT_VERSION "\(.*\)"$/\1/p' "$product_h")" "$version"
+expect "the requests' version number" \
+  "$(sed -n 's/.*kProductVersionNumber = \([0-9]*\);$/\1/p' "$product_h")" \
+  "$((major * 100000 + minor * 1000 + patch))"
+# The DLLs that start-up does not need are delay-loaded, not imported.
+imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
+for dll in gdiplus wininet shell32 ole32; do
+  ! grep -qx "$dll.dll" <<<"$imports" || fail "$dll.dll is imported at start-up"
+done
+
+# ---- Install, run, update, uninstall in a private prefix -----------------------------------
+export WINEPREFIX=$work/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+"$root/scripts/wine-prefix.sh" start "$WINEPREFIX" >/dev/null
+trap '"$root/scripts/wine-prefix.sh" stop "$WINEPREFIX"' EXIT
+folder_of() { winepath -u "$(wine cmd /c echo "%$1%" | tr -d '\r')"; }
+local_data=$(folder_of LOCALAPPDATA)
+roaming=$(folder_of APPDATA)
+installed=$local_data/Programs/Quorvane
+installed_windows=$(winepath -w "$installed")
+shortcut="$roaming/Microsoft/Windows/Start Menu/Programs/Quorvane.lnk"
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvane'
+key_value() {
+  wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+}
+
+wine "$setup" /S || fail "the silent install ended with $?"
+same_file "$exe" "$installed/Quorvane.exe"
+for picture in $pictures; do
+  same_file "$root/$picture" "$installed/$picture"
+done
+[ -f "$installed/Uninstall.exe" ] || fail "no Uninstall.exe"
+[ -f "$shortcut" ] || fail "no Start-menu shortcut"
+strings -el "$shortcut" | grep -q 'Quorvane\.exe$' || fail "the shortcut does not start Quorvane.exe"
+# The working folder is one of the link's counted strings; its count shows as one character.
+strings -el "$shortcut" | DIR=$installed_windows awk '$0 == ENVIRON["DIR"] ||
+  substr($0, 2) == ENVIRON["DIR"] { found = 1 } END { exit !found }' ||
+  fail "the shortcut's working folder is not $installed_windows"
+expect DisplayName "$(key_value DisplayName)" Quorvane
+expect DisplayVersion "$(key_value DisplayVersion)" "$version"
+expect Publisher "$(key_value Publisher)" Kestrovan
+expect DisplayIcon "$(key_value DisplayIcon)" "$installed_windows\\Quorvane.exe"
+expect UninstallString "$(key_value UninstallString)" "\"$installed_windows\\Uninstall.exe\""
+expect QuietUninstallString "$(key_value QuietUninstallString)" \
+  "\"$installed_windows\\Uninstall.exe\" /S"
+expect InstallLocation "$(key_value InstallLocation)" "$installed_windows"
+size_kb=$(($(key_value EstimatedSize)))
+installed_kb=$(((0 $(find "$installed" -type f -printf '+%s')) / 1024))
+[ "$size_kb" -ge $((installed_kb - 2)) ] && [ "$size_kb" -le $((installed_kb + 2)) ] ||
+  fail "EstimatedSize $size_kb KB, the folder holds $installed_kb KB"
+
+# The installed program, started from its folder as the shortcut starts it: its main window,
+# then a preview, photographed and compared with the picture it should show.
+tour=$work/tour
+mkdir "$tour"
+QUORVANE_PROGRAM="$installed_windows\\Quorvane.exe" QUORVANE_PHOTOGRAPH="$(winepath -w "$tour")" \
+  wine "$e2e_test" --gtest_filter='Documentation/*' >"$work/tour.log" 2>&1 &
+tour_pid=$!
+for view in license section-options section-privacy preview section-restore about settings; do
+  for _ in $(seq 300); do [ -s "$tour/$view.txt" ] && break; sleep 0.1; done
+  [ -s "$tour/$view.txt" ] || fail "$view did not appear"
+  if [ "$view" = preview ] && [ -s "$tour/$view.txt" ]; then
+    # The preview (the report's second rectangle) must hold the whole picture, pixel for pixel
+    # up to the screen's colour rounding.
+    read -r left top right bottom < <(sed -n 2p "$tour/$view.txt" | tr -d '\r')
+    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage \
+      "$tour/preview.png"
+    differing=$(compare -metric AE -fuzz 3% -subimage-search "$tour/preview.png" \
+      "$root/infos/10.png" null: 2>&1 | cut -d' ' -f1) || true
+    expect "pixels of infos\\10.png not in the preview" "$differing" 0
+  fi
+  touch "$tour/$view.done"
+done
+wait "$tour_pid" || fail "the walk through the installed program failed: $(tail -20 "$work/tour.log")"
+
+# An update installs over the older version where that one is: the older version's stale
+# picture goes, the entry shows the new version.
+touch "$installed/infos/99.png"
+wine reg add "$key" /v DisplayVersion /d 0.9.0 /f >/dev/null
+wine "$setup" /S || fail "the silent update ended with $?"
+[ ! -e "$installed/infos/99.png" ] || fail "the update kept an older picture"
+expect "DisplayVersion after the update" "$(key_value DisplayVersion)" "$version"
+same_file "$exe" "$installed/Quorvane.exe"
+
+# The user's settings and a Firefox profile, which the uninstaller must leave alone.
+for folder in "$roaming" "$local_data"; do
+  mkdir -p "$folder/Kestrovan/Quorvane"
+  printf 'NoticeSuppressed=1\n' >"$folder/Kestrovan/Quorvane/settings.ini"
+done
+profile=$roaming/Mozilla/Firefox/Profiles/kept.default
+mkdir -p "$profile"
+printf '[Profile0]\r\nPath=Profiles/kept.default\r\n' >"$roaming/Mozilla/Firefox/profiles.ini"
+printf 'user_pref("geo.enabled", false);\n' >"$profile/user.js"
+before=$(cd "$roaming" && find Kestrovan Mozilla -type f -exec sha256sum {} + | sort;
+  cd "$local_data" && find Kestrovan -type f -exec sha256sum {} + | sort)
+
+# The quiet uninstall, run as the system runs it. It copies itself to a temporary folder and
+# returns at once; the copy's last step removes the key, so wait for that.
+quiet=$(key_value QuietUninstallString)
+uninstaller=$(sed 's/^"\([^"]*\)".*/\1/' <<<"$quiet")
+wine "$uninstaller" $(sed 's/^"[^"]*" *//' <<<"$quiet") || fail "the silent uninstall ended with $?"
+for _ in $(seq 600); do
+  wine reg query "$key" >/dev/null 2>&1 || break
+  sleep 0.1
+done
+wine reg query "$key" >/dev/null 2>&1 && fail "the uninstall key is still there"
+[ ! -e "$installed" ] || fail "$installed is still there: $(cd "$installed" && find .)"
+[ ! -e "$shortcut" ] || fail "the Start-menu shortcut is still there"
+after=$(cd "$roaming" && find Kestrovan Mozilla -type f -exec sha256sum {} + | sort;
+  cd "$local_data" && find Kestrovan -type f -exec sha256sum {} + | sort)
+expect "settings and Firefox profile after the uninstall" "$after" "$before"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures package check(s) failed" >&2
+  exit 1
+fi
+echo "packages of Quorvane $version: all checks passed"
