@@ -36,6 +36,7 @@ enum ControlId : int {
     kBatteryOption = 217,
     kGeolocationOption = 218,
     kInfo13 = 219,
+    kTrackingOption = 220,
     kInfo14 = 221,
     kRestoreLabel = 222,
     kRestoreButton = 224,
@@ -204,6 +205,31 @@ TEST_F(QuorvaneE2E, EditorPathWithAQuoteIsRefused) {
     EXPECT_EQ(Answer(IDOK),
               L"The editor path contains characters that are not allowed in a file name.");
     EXPECT_EQ(test::ReadFileBytes(UserJs()), "user_pref(\"geo.enabled\", false);\n");
+    // The refused path is not kept: an emptied box and then a good path are taken.
+    program_.SetText(kEditorPath, L"");
+    program_.Click(kApplyButton);
+    EXPECT_EQ(Answer(IDOK), L"Restart of Firefox is required for changes to take effect.");
+    program_.SetText(kEditorPath, L"C:\\ed.exe");
+    program_.Click(kApplyButton);
+    EXPECT_EQ(Answer(IDOK), L"Restart of Firefox is required for changes to take effect.");
+    EXPECT_NE(test::ReadFileBytes(UserJs()).find("path\", \"C:\\\\ed.exe\");"), std::string::npos);
+    CloseAndExpectExit();
+}
+
+TEST_F(QuorvaneE2E, ApplyKeepsTheUsersOwnStatementsAndNamesTheCopy) {
+    SuppressNotice();
+    MakeProfile("");
+    test::WriteFileBytes(UserJs(), "user_pref(\"my.own\", 1);\n");
+    StartToMainWindow();
+    program_.Click(kApplyButton);
+    const std::wstring text = Answer(IDOK);
+    const std::wstring start =
+        L"Restart of Firefox is required for changes to take effect. Your "
+        L"own preferences from user.js were saved in ";
+    ASSERT_EQ(text.substr(0, start.size()), start);
+    EXPECT_EQ(
+        test::ReadFileBytes(fs::path(text.substr(start.size(), text.size() - start.size() - 1))),
+        "user_pref(\"my.own\", 1);\n");
     CloseAndExpectExit();
 }
 
@@ -253,8 +279,8 @@ TEST_F(RestoreE2E, ConfirmedRestoreRemovesThePreferences) {
               "user_pref(\"view_source.editor.external\", true);\n"
               "user_pref(\"view_source.editor.path\", \"C:\\\\Tools\\\\ed.exe\");\n");
     EXPECT_FALSE(fs::exists(UserJs()));
-    for (int id : kOptionIds) {
-        EXPECT_FALSE(program_.IsChecked(id)) << id;
+    for (int id : kOptionIds) {  // Firefox's defaults: only its pings are off by default
+        EXPECT_EQ(program_.IsChecked(id), id == kTrackingOption) << id;
     }
     EXPECT_EQ(program_.Text(kEditorPath), L"");
     CloseAndExpectExit();
