@@ -53,9 +53,11 @@ std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode, FileError* error) 
     if (FileOperationMustFail()) {
         return Refuse<std::FILE*>(nullptr, error);
     }
+    // The CRT keeps the system's own error code beside its errno mapping; a failure of the CRT's
+    // own (a bad mode) leaves it 0.
+    _doserrno = 0;
     std::FILE* stream = _wfopen(path, mode);
     if (error != nullptr) {
-        // The CRT keeps the system's own error code beside its errno mapping.
         *error = stream != nullptr ? FileError::kNone : ErrorOf(_doserrno);
     }
     return stream;
