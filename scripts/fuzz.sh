@@ -12,10 +12,13 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clan
   -DCMAKE_CXX_COMPILER=clang++ -DQUORVANE_FUZZ=ON >"$build/configure.log" 2>&1 ||
   { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j2 >"$build/build.log" 2>&1 || { tail -50 "$build/build.log"; exit 1; }
-# The settings target writes files at every run: a memory file system keeps that fast.
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then
-  export TMPDIR=/dev/shm
-fi
+# The settings target writes files at every run: a private folder, in memory where there is
+# one, keeps that fast and apart from any other run.
+memory=/dev/shm
+[ -d "$memory" ] && [ -w "$memory" ] || memory="${TMPDIR:-/tmp}"
+scratch="$(mktemp -d "$memory/quorvane-fuzz.XXXXXX")"
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR="$scratch"
 limits=(-max_total_time="$seconds")
 if [ -n "${FUZZ_RUNS:-}" ]; then
   limits+=(-runs="$FUZZ_RUNS")
