@@ -65,6 +65,11 @@ void SetPendingText(PrefRecord& record, const char* utf8Text) {
 }
 
 bool IsSafeEditorPath(const char* utf8Path) {
+    for (const char* name : kRestoreNameList) {
+        if (std::strcmp(utf8Path, name) == 0) {
+            return false;
+        }
+    }
     std::size_t escapedLength = 0;
     for (const char* next = utf8Path; *next != '\0'; ++next) {
         const auto byte = static_cast<unsigned char>(*next);

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <ctime>
 #include <tuple>
 
@@ -67,7 +66,7 @@ protected:
     // The record of the catalogue entry with this preference name.
     PrefRecord& Record(const char* name) {
         for (const PrefOption& option : kPrefCatalogue) {
-            if (std::strcmp(option.preference, name) == 0) {
+            if (std::string_view(option.preference) == name) {
                 return RecordOf(option, misc_, privacy_);
             }
         }
@@ -253,14 +252,16 @@ TEST_F(Engine, WritesChangedAndFoundPreferencesInCatalogueOrder) {
 }
 
 // An editor path may be written when no quote or control character could end the statement
-// early and, backslashes doubled, it fits the 1023 bytes the reader takes back.
+// early, backslashes doubled it fits the 1023 bytes the reader takes back, and it is no name of
+// the restore list (the reader would take it, in quotes, for that preference).
 TEST(IsSafeEditorPath, RefusesQuotesControlCharactersAndPathsTooLongOnceEscaped) {
     const std::string max(1023, 'a'), slashes(511, '\\');
     for (const std::string& path : {"D:\\\xC3\xA9 (64)\\ed.exe"s, max, slashes + "a"}) {
         EXPECT_TRUE(IsSafeEditorPath(path.c_str())) << path;
     }
-    for (const std::string& path : {"C:\\a\");\nuser_pref(\"x"s, "a\nb"s, "a\tb"s, "a\"b"s,
-                                    "a\x7F"s, max + "a", slashes + "\\", "C:" + slashes}) {
+    for (const std::string& path :
+         {"C:\\a\");\nuser_pref(\"x"s, "a\nb"s, "a\tb"s, "a\"b"s, "a\x7F"s, max + "a",
+          slashes + "\\", "C:" + slashes, "read plugins"s, "webgl.disabled"s}) {
         EXPECT_FALSE(IsSafeEditorPath(path.c_str())) << path;
     }
 }
