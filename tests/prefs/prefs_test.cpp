@@ -101,7 +101,7 @@ TEST(ChooseDefaultProfile, PrefersInstallDefaultThenDefaultFlagThenFirstProfile)
         {L"[Profile0]\nIsRelative=0\nPath=\\\\server\\p\n[InstallAB]\nDefault=\\\\server\\p\n",
          L"\\\\server\\p", false},
         {L"[InstallAB]\nDefault=E:\\ff\\p\n", L"E:\\ff\\p", false},
-        {L"[Profile0]\r\nName=x\r\n IsRelative=1\r\nPath=Profiles/a.b", L"Profiles/a.b", true},
+        {L"[Profile0]\r\nName=x\r\n IsRelative=0\r\nPath=D:\\a.b", L"D:\\a.b", false},
         {L"Path=nowhere\nDefault=nowhere\n[Profile0]\nPath=real\n", L"real", true},
         {L"[General]\nStartWithLastProfile=1\n", L"", true},
     };
@@ -200,7 +200,7 @@ TEST_F(Engine, ParsingMapsValuesToBoxesUserJsFirst) {
             {Pref(geo, "false"), Pref(geo, "0"), geo, 1, 1, ""},
             {Pref(geo, "\"false\""), "", geo, 1, 1, ""},
             {Pref(geo, "false "), "", geo, 0, 0, ""},
-            {Pref(geo, "FALSE"), "", geo, 0, 0, ""},
+            {Pref(geo, "FALSE"), Pref(geo, "TRUE"), geo, 0, 0, ""},
             {Pref("browser.search.openintab", "true"), "", "browser.search.openintab", 1, 1, ""},
             {"", Pref("read plugins", "true"), "read plugins", 1, 1, ""},
             {"", "", "browser.send_pings", 1, 0, ""},  // Firefox sends no pings unless told to
