@@ -25,6 +25,12 @@ constexpr std::size_t kInfoPrefixLength = 7;  // "btnInfo"
 constexpr unsigned kMessageOkCancel = 1;      // MB_OKCANCEL
 constexpr int kAnswerOk = 1;                  // IDOK
 
+// One more sentence for a success message when the user's own user.js was kept aside.
+std::wstring BackupNote(const std::wstring& backup) {
+    return backup.empty() ? L""
+                          : L" Your own preferences from user.js were saved in " + backup + L".";
+}
+
 }  // namespace
 
 void MainWindow::SelectSectionCommand(int section) {
@@ -112,34 +118,41 @@ void MainWindow::BrowseEditorCommand() {
     }
 }
 
-// Copies the state of the check boxes and the editor path into the records' pending values.
-void MainWindow::TakePendingValues() {
+// Copies the state of the check boxes and the editor path into the records' pending values. A
+// path the user.js statement cannot hold (see IsSafeEditorPath) is never taken: with the editor
+// switched on it refuses the whole Apply and leaves every pending value as it was.
+bool MainWindow::TakePendingValues() {
     UIControls& registry = *Controls();
+    const UIFontControl* edit = registry.FindEdit(kEditorPathOption.control);
+    const std::string path = edit != nullptr ? Utf16ToUtf8(edit->Text().c_str()) : "";
+    const UIControl* editorSwitch = registry.FindCheckBox(kEditorSwitchOption.control);
+    const bool pathIsSafe = IsSafeEditorPath(path.c_str());
+    if (!pathIsSafe && editorSwitch != nullptr && editorSwitch->IsChecked()) {
+        return false;
+    }
     for (const PrefOption& option : kPrefCatalogue) {
         PrefRecord& record = RecordOf(option, miscPrefs, privacyPrefs);
-        if (option.kind == PrefKind::Text) {
-            const UIFontControl* edit = registry.FindEdit(option.control);
-            const std::wstring path = edit != nullptr ? edit->Text() : L"";
-            if (!path.empty()) {
-                SetPendingText(record, Utf16ToUtf8(path.c_str()).c_str());
-            }
-            continue;
+        if (option.kind != PrefKind::Text) {
+            const UIControl* box = registry.FindCheckBox(option.control);
+            SetPendingFlag(record, box != nullptr && box->IsChecked() ? 1 : 0);
+        } else if (!path.empty() && pathIsSafe) {
+            SetPendingText(record, path.c_str());
         }
-        const UIControl* box = registry.FindCheckBox(option.control);
-        SetPendingFlag(record, box != nullptr && box->IsChecked() ? 1 : 0);
     }
+    return true;
 }
 
 void MainWindow::ApplyCommand() {
-    TakePendingValues();
-    if (PendingEditorPathIsUnsafe(miscPrefs)) {
+    if (!TakePendingValues()) {
         Tell(L"The editor path contains characters that are not allowed in a file name.");
         return;
     }
     if (firefoxInstalled) {
-        const int written = WritePreferences(nullptr, miscPrefs, privacyPrefs);
+        std::wstring backup;
+        const int written = WritePreferences(nullptr, miscPrefs, privacyPrefs, &backup);
         ReadPreferences(miscPrefs, privacyPrefs);
-        Tell(written == 1 ? L"Restart of Firefox is required for changes to take effect."
+        Tell(written == 1 ? L"Restart of Firefox is required for changes to take effect." +
+                                BackupNote(backup)
                           : L"The preferences could not be saved to user.js.");
     } else {
         const std::wstring target =
@@ -160,11 +173,12 @@ void MainWindow::RestoreCommand() {
         Tell(L"Firefox is still running. Close it and try Restore again.");
         return;
     }
-    const int result = RestorePreferences();
+    std::wstring backup;
+    const int result = RestorePreferences(&backup);
     if (result != kRestoreDone) {
         Tell(L"Firefox preferences have not been restored. Error: " + std::to_wstring(result));
         return;
     }
     SetBoxes(false);
-    Tell(L"Firefox preferences have been successfully restored.");
+    Tell(L"Firefox preferences have been successfully restored." + BackupNote(backup));
 }

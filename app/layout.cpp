@@ -176,8 +176,10 @@ void MainWindow::SetBoxes(bool fromRecords) {
             continue;
         }
         if (UIControl* box = registry.FindCheckBox(option.control)) {
-            box->SetChecked(fromRecords &&
-                            RecordOf(option, miscPrefs, privacyPrefs).current.flag != 0);
+            const std::uint32_t flag = fromRecords
+                                           ? RecordOf(option, miscPrefs, privacyPrefs).current.flag
+                                           : DefaultFlag(option);
+            box->SetChecked(flag != 0);
         }
     }
 }

@@ -53,7 +53,8 @@ private:
     void RestoreCommand();
 
     int Tell(const std::wstring& text, unsigned type = MB_OK) const;
-    void TakePendingValues();
+    bool TakePendingValues();
+    // The records' values, or Firefox's own defaults (after Restore).
     void SetBoxes(bool fromRecords);
 
     ScrambledConstants scrambledConstants;

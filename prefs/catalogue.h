@@ -16,6 +16,9 @@ enum class PrefKind {
     Text,          // a quoted text, backslashes doubled in the file
 };
 
+// The value Firefox uses while a preference is set in neither file.
+enum class FirefoxDefault { kFalse, kTrue, kEmptyText };
+
 // One row of the option table.
 struct PrefOption {
     int section;             // 0 = "acMiscellaneous" page, 1 = "acPrivacy" page
@@ -24,36 +27,46 @@ struct PrefOption {
     const wchar_t* label;    // check box text; null for the editor path
     const char* preference;  // Firefox preference name
     PrefKind kind;
+    FirefoxDefault firefoxDefault;
     bool hasInfo;  // an "Info" button opens a preview of the option
 };
 
 inline constexpr PrefOption kPrefCatalogue[] = {
     {0, 0, "chb0_0", L"Prevent Firefox from exiting when last tab is closed",
-     "browser.tabs.closeWindowWithLastTab", PrefKind::InvertedBool, false},
+     "browser.tabs.closeWindowWithLastTab", PrefKind::InvertedBool, FirefoxDefault::kTrue, false},
     {0, 1, "chb0_1", L"Do not allow websites to prevent use of right-click",
-     "dom.event.contextmenu.enabled", PrefKind::InvertedBool, false},
+     "dom.event.contextmenu.enabled", PrefKind::InvertedBool, FirefoxDefault::kTrue, false},
     {0, 2, "chb0_2", L"Do not allow websites to prevent copy and paste",
-     "dom.event.clipboardevents.enabled", PrefKind::InvertedBool, false},
+     "dom.event.clipboardevents.enabled", PrefKind::InvertedBool, FirefoxDefault::kTrue, false},
     {0, 3, "chb0_3", L"Open new tab for search box result", "browser.search.openintab",
-     PrefKind::Bool, true},
+     PrefKind::Bool, FirefoxDefault::kFalse, true},
     {0, 4, "chb0_4", L"Disable about:config warning", "browser.aboutConfig.showWarning",
-     PrefKind::InvertedBool, true},
+     PrefKind::InvertedBool, FirefoxDefault::kTrue, true},
     {0, 5, "chb0_5", L"View source code in custom editor", "view_source.editor.external",
-     PrefKind::Bool, false},
-    {0, 6, "le0_5", nullptr, "view_source.editor.path", PrefKind::Text, false},
-    {1, 0, "chb1_0", L"Disable WebRTC", "media.peerconnection.enabled", PrefKind::InvertedBool,
-     true},
-    {1, 1, "chb1_1", L"Disable website can read installed plugins", "read plugins", PrefKind::Bool,
+     PrefKind::Bool, FirefoxDefault::kFalse, false},
+    {0, 6, "le0_5", nullptr, "view_source.editor.path", PrefKind::Text, FirefoxDefault::kEmptyText,
      false},
+    {1, 0, "chb1_0", L"Disable WebRTC", "media.peerconnection.enabled", PrefKind::InvertedBool,
+     FirefoxDefault::kTrue, true},
+    {1, 1, "chb1_1", L"Disable website can read installed plugins", "read plugins", PrefKind::Bool,
+     FirefoxDefault::kFalse, false},
     // "Disable ..." and "Prevent ..." switch a feature off: ticked stores false.
     {1, 2, "chb1_2", L"Disable website can read how much battery mobile device has",
-     "dom.battery.enabled", PrefKind::InvertedBool, false},
-    {1, 3, "chb1_3", L"Disable geolocation", "geo.enabled", PrefKind::InvertedBool, true},
+     "dom.battery.enabled", PrefKind::InvertedBool, FirefoxDefault::kTrue, false},
+    {1, 3, "chb1_3", L"Disable geolocation", "geo.enabled", PrefKind::InvertedBool,
+     FirefoxDefault::kTrue, true},
     {1, 4, "chb1_4", L"Prevent website tracking clicks", "browser.send_pings",
-     PrefKind::InvertedBool, true},
+     PrefKind::InvertedBool, FirefoxDefault::kFalse, true},
 };
 
 inline constexpr std::size_t kPrefOptionCount = std::size(kPrefCatalogue);
+
+// The box state that Firefox's default stands for: what an option shows while its preference is
+// absent ("read plugins" is no preference of Firefox's: absent, it reads as false).
+constexpr std::uint32_t DefaultFlag(const PrefOption& option) {
+    const bool isSet = option.firefoxDefault == FirefoxDefault::kTrue;
+    return option.kind == PrefKind::InvertedBool ? !isSet : isSet;
+}
 
 // The editor switch ("chb0_5") and the editor path ("le0_5") work as a pair.
 inline constexpr const PrefOption& kEditorSwitchOption = kPrefCatalogue[5];

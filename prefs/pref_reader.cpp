@@ -190,28 +190,30 @@ void EscapePrefText(char* text, std::size_t capacity, int collapse) {
     BoundedCopy(text, scratch, capacity);
 }
 
-void ReadPreferences(PrefSection& misc, PrefSection& privacy) {
-    FileText prefsFile;
-    FileText userFile;
-    if (!LoadProfileText(kPrefsFileName, prefsFile) ||
-        !LoadProfileText(kUserJsFileName, userFile)) {
-        return;
-    }
-    const std::string_view prefsText = prefsFile.View();
-    const std::string_view userText = userFile.View();
+void ParsePreferences(std::string_view prefsText, std::string_view userText, PrefSection& misc,
+                      PrefSection& privacy) {
     for (const PrefOption& option : kPrefCatalogue) {
         PrefRecord& record = RecordOf(option, misc, privacy);
         switch (option.kind) {
             case PrefKind::InvertedBool:
-                ParseInvertedBoolPref(record, prefsText, userText, option.preference, 0);
+                ParseInvertedBoolPref(record, prefsText, userText, option.preference,
+                                      DefaultFlag(option));
                 break;
             case PrefKind::Bool:
-                ParseBoolPref(record, prefsText, userText, option.preference, 0);
+                ParseBoolPref(record, prefsText, userText, option.preference, DefaultFlag(option));
                 break;
             case PrefKind::Text:
                 ParseTextPref(record, prefsText, userText, option.preference, "");
                 EscapePrefText(record.current.text, kCollapsedPathCapacity, 1);
                 break;
         }
+    }
+}
+
+void ReadPreferences(PrefSection& misc, PrefSection& privacy) {
+    FileText prefsFile;
+    FileText userFile;
+    if (LoadProfileText(kPrefsFileName, prefsFile) && LoadProfileText(kUserJsFileName, userFile)) {
+        ParsePreferences(prefsFile.View(), userFile.View(), misc, privacy);
     }
 }

@@ -9,9 +9,14 @@
 // Capacity of a raw value: at most 1023 collected bytes and a terminating zero.
 inline constexpr std::size_t kRawValueCapacity = 1025;
 
-// Fills current and found of every used record; user.js wins over prefs.js. Records stay as they
-// were when memory for the file texts cannot be had.
+// Fills current and found of every used record; user.js wins over prefs.js, and a preference in
+// neither shows Firefox's own default (DefaultFlag). Records stay as they were when memory for the
+// file texts cannot be had.
 void ReadPreferences(PrefSection& misc, PrefSection& privacy);
+
+// The same on the two files' texts.
+void ParsePreferences(std::string_view prefsText, std::string_view userText, PrefSection& misc,
+                      PrefSection& privacy);
 
 // Looks for "name" after the text's first statement and collects the value after the next comma
 // into value (kRawValueCapacity bytes). A quoted value ends at its closing quote, honouring \\ and

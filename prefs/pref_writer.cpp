@@ -2,16 +2,13 @@
 #include "prefs/pref_writer.h"
 
 #include <cstring>
-#include <ctime>
+#include <memory>
 #include <new>
-#include <string>
-#include <string_view>
 
+#include "prefs/custom_statements.h"
 #include "prefs/pref_reader.h"
-#include "prefs/profile_file.h"
 #include "prefs/profile_locator.h"
 #include "settings/atomic_file.h"
-#include "settings/platform.h"
 #include "settings/text_util.h"
 
 namespace {
@@ -21,8 +18,6 @@ constexpr auto kTextLineSuffix = Scramble("\");");
 constexpr char kBoolSeparator[] = "\", ";
 constexpr char kTextSeparator[] = "\", \"";
 constexpr char kLineEnd[] = "\n";
-constexpr std::size_t kPathCapacityForBackup = kPathCapacity;
-constexpr int kMaxBackupsPerDay = 99;
 
 void AppendLinePrefix(char* output, std::size_t capacity, const char* name) {
     char keyword[kUnscrambledCapacity];
@@ -41,84 +36,7 @@ bool StoresSetLiteral(const PrefOption& option, std::uint32_t pending) {
     return option.kind == PrefKind::InvertedBool ? !checked : checked;
 }
 
-bool IsCatalogueName(std::string_view name) {
-    for (const PrefOption& option : kPrefCatalogue) {
-        if (name == option.preference) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// True when the text holds a statement (user_pref, pref, lockPref, ...) for a preference this
-// program does not manage: the user's own lines, which a plain replacement would lose.
-bool HoldsForeignStatement(std::string_view text) {
-    for (std::size_t at = text.find("ref("); at != std::string_view::npos;
-         at = text.find("ref(", at + 1)) {
-        std::size_t start = at + 4;
-        while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) {
-            ++start;
-        }
-        if (start >= text.size() || text[start] != '"') {
-            continue;
-        }
-        const std::size_t end = text.find('"', start + 1);
-        if (end != std::string_view::npos &&
-            !IsCatalogueName(text.substr(start + 1, end - start - 1))) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool Exists(const wchar_t* path) {
-    return platform::UniqueFile(platform::OpenFile(path, L"rb")) != nullptr;
-}
-
-// target + ".custom-YYYY-MM-DD[-n].bak": a name that does not exist yet.
-bool ChooseBackupName(const wchar_t* target, wchar_t* out) {
-    std::tm now{};
-    if (!platform::LocalTime(platform::CurrentTime(), now)) {
-        return false;
-    }
-    for (int attempt = 1; attempt <= kMaxBackupsPerDay; ++attempt) {
-        std::wstring name = target;
-        name += L".custom-" + std::to_wstring(now.tm_year + 1900) + L"-";
-        name += (now.tm_mon < 9 ? L"0" : L"") + std::to_wstring(now.tm_mon + 1) + L"-";
-        name += (now.tm_mday < 10 ? L"0" : L"") + std::to_wstring(now.tm_mday);
-        if (attempt > 1) {
-            name += L"-" + std::to_wstring(attempt);
-        }
-        name += L".bak";
-        if (BoundedCopyWide(out, name.c_str(), kPathCapacityForBackup) >= kPathCapacityForBackup) {
-            return false;
-        }
-        if (!Exists(out)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// Keeps the user's own statements: copies an existing target that holds any before it is
-// replaced. Returns false when such a copy was needed and could not be made.
-bool BackUpForeignStatements(const wchar_t* target) {
-    FileText existing;
-    switch (ReadWholeFile(target, kMaxProfileFileSize, existing)) {
-        case FileReadResult::kCannotOpen:
-            return true;  // nothing there to lose
-        case FileReadResult::kRead:
-            break;
-        default:
-            return false;
-    }
-    if (!HoldsForeignStatement(existing.View())) {
-        return true;
-    }
-    wchar_t backup[kPathCapacityForBackup];
-    return ChooseBackupName(target, backup) &&
-           WriteFileAtomically(backup, existing.data.get(), existing.size);
-}
+}  // namespace
 
 void AppendStatements(char* output, const PrefSection& misc, const PrefSection& privacy) {
     const PrefRecord& editorSwitch = RecordOf(kEditorSwitchOption, misc, privacy);
@@ -138,8 +56,6 @@ void AppendStatements(char* output, const PrefSection& misc, const PrefSection& 
     }
 }
 
-}  // namespace
-
 void SetPendingFlag(PrefRecord& record, std::uint32_t checked) {
     record.pending.flag = checked;
 }
@@ -149,13 +65,20 @@ void SetPendingText(PrefRecord& record, const char* utf8Text) {
 }
 
 bool IsSafeEditorPath(const char* utf8Path) {
+    for (const char* name : kRestoreNameList) {
+        if (std::strcmp(utf8Path, name) == 0) {
+            return false;
+        }
+    }
+    std::size_t escapedLength = 0;
     for (const char* next = utf8Path; *next != '\0'; ++next) {
         const auto byte = static_cast<unsigned char>(*next);
         if (byte < 0x20 || byte == 0x7F || byte == '"') {
             return false;
         }
+        escapedLength += byte == '\\' ? 2 : 1;
     }
-    return true;
+    return escapedLength <= kMaxEscapedPathLength;
 }
 
 bool PendingEditorPathIsUnsafe(const PrefSection& misc) {
@@ -183,7 +106,8 @@ void AppendTextPrefLine(char* output, std::size_t capacity, const char* name, co
     BoundedAppend(output, kLineEnd, capacity);
 }
 
-int WritePreferences(const wchar_t* target, const PrefSection& misc, const PrefSection& privacy) {
+int WritePreferences(const wchar_t* target, const PrefSection& misc, const PrefSection& privacy,
+                     std::wstring* customBackup) {
     if (PendingEditorPathIsUnsafe(misc)) {
         return 0;
     }
@@ -204,8 +128,13 @@ int WritePreferences(const wchar_t* target, const PrefSection& misc, const PrefS
             return 0;
         }
     }
-    if (!BackUpForeignStatements(target)) {
+    std::wstring backup;
+    if (BackUpCustomStatements(target, backup) == CustomBackup::kFailed ||
+        !WriteFileAtomically(target, output.get(), length)) {
         return 0;
     }
-    return WriteFileAtomically(target, output.get(), length) ? 1 : 0;
+    if (customBackup != nullptr) {
+        *customBackup = backup;
+    }
+    return 1;
 }

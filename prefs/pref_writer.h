@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "prefs/catalogue.h"
 
@@ -13,8 +14,13 @@ inline constexpr std::size_t kPrefOutputCapacity = 20480;
 void SetPendingFlag(PrefRecord& record, std::uint32_t checked);
 void SetPendingText(PrefRecord& record, const char* utf8Text);
 
-// False when an editor path holds a double quote or a control character: written into user.js it
-// would end the statement early and could add statements of its own.
+// The longest editor path, backslashes doubled, that the reader takes back whole.
+inline constexpr std::size_t kMaxEscapedPathLength = 1023;
+
+// False when an editor path holds a double quote or a control character (written into user.js it
+// would end the statement early and could add statements of its own), when it would not fit whole
+// once its backslashes are doubled (a cut one could end in a lone backslash), or when it is a name
+// Restore removes: in quotes, the reader would take it for that preference's statement.
 bool IsSafeEditorPath(const char* utf8Path);
 
 // True when Apply would write the editor path and that path is not safe.
@@ -25,8 +31,15 @@ bool PendingEditorPathIsUnsafe(const PrefSection& misc);
 void AppendBoolPrefLine(char* output, std::size_t capacity, const char* name, bool setLiteral);
 void AppendTextPrefLine(char* output, std::size_t capacity, const char* name, const char* value);
 
+// Appends the statements of every record that meets the write condition (found, or pending
+// differs from current) and the editor path line, in catalogue order, to output
+// (kPrefOutputCapacity bytes).
+void AppendStatements(char* output, const PrefSection& misc, const PrefSection& privacy);
+
 // Builds the statements in catalogue order and writes them to target, or to the default
-// profile's user.js when target is null. The file is replaced atomically. Before a user.js with
-// statements for other preferences is replaced, it is copied beside itself once. Returns 1 when
-// the file was written, 0 otherwise (nothing on disk changes then).
-int WritePreferences(const wchar_t* target, const PrefSection& misc, const PrefSection& privacy);
+// profile's user.js when target is null. The file is replaced atomically. A target that holds
+// statements of the user's own is first copied beside itself (BackUpCustomStatements); the copy's
+// path goes to customBackup, which stays empty when none was made. Returns 1 when the file was
+// written, 0 otherwise (nothing on disk changes then).
+int WritePreferences(const wchar_t* target, const PrefSection& misc, const PrefSection& privacy,
+                     std::wstring* customBackup = nullptr);

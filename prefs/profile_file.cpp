@@ -7,9 +7,11 @@
 
 FileReadResult ReadWholeFile(const wchar_t* path, std::size_t maxSize, FileText& out) {
     out = FileText{};
-    platform::UniqueFile stream(platform::OpenFile(path, L"rb"));
+    platform::FileError error = platform::FileError::kNone;
+    platform::UniqueFile stream(platform::OpenFile(path, L"rb", &error));
     if (!stream) {
-        return FileReadResult::kCannotOpen;
+        return error == platform::FileError::kMissing ? FileReadResult::kMissing
+                                                      : FileReadResult::kCannotOpen;
     }
     if (std::fseek(stream.get(), 0, SEEK_END) != 0) {
         return FileReadResult::kTooLarge;

@@ -10,8 +10,9 @@ inline constexpr std::size_t kMaxProfileFileSize = 16u * 1024u * 1024u;
 
 enum class FileReadResult {
     kRead,
-    kCannotOpen,
-    kTooLarge,  // also when the size cannot be determined
+    kMissing,     // the file does not exist
+    kCannotOpen,  // it exists but cannot be opened (access denied, in use)
+    kTooLarge,    // also when the size cannot be determined
     kNoMemory,
     kReadError,
 };

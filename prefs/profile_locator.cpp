@@ -190,11 +190,8 @@ ProfileChoice ChooseDefaultProfile(std::wstring_view profileList) {
 }
 
 bool IsFirefoxInstalled() {
-    wchar_t path[kPathCapacity];
-    if (!BuildProfileListPath(path, kPathCapacity)) {
-        return false;
-    }
-    return platform::UniqueFile(platform::OpenFile(path, L"rb")) != nullptr;
+    std::wstring list;
+    return ReadProfileList(list);
 }
 
 wchar_t* LocateProfileFile(wchar_t* out, std::size_t capacity, ScrambledText fileName) {

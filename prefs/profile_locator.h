@@ -15,7 +15,7 @@ extern const ScrambledText kProfileLockFileName;    // held open by a running Fi
 
 inline constexpr std::size_t kPathCapacity = 260;
 
-// True when Firefox's profile list can be opened for reading.
+// True when Firefox's profile list can be read, by the same rules LocateProfileFile reads it.
 bool IsFirefoxInstalled();
 
 // Writes the full path of fileName in the default profile into out and returns out; returns null

@@ -1,13 +1,14 @@
 // Restore: prefs.js is filtered line by line (whole lines, however long) and replaced in one
-// step; a backup of the original is written the first time only.
+// step, but only once nothing can be lost: a backup of the original is written the first time,
+// and a user.js with the user's own statements is copied before it is deleted.
 #include "prefs/restore.h"
 
-#include <cerrno>
 #include <cstring>
 #include <new>
 #include <string_view>
 
 #include "prefs/catalogue.h"
+#include "prefs/custom_statements.h"
 #include "prefs/profile_file.h"
 #include "prefs/profile_locator.h"
 #include "settings/atomic_file.h"
@@ -44,6 +45,7 @@ int ResultOf(FileReadResult read) {
     switch (read) {
         case FileReadResult::kRead:
             return kRestoreDone;
+        case FileReadResult::kMissing:
         case FileReadResult::kCannotOpen:
             return kRestoreCannotOpenPrefs;
         case FileReadResult::kTooLarge:
@@ -56,42 +58,52 @@ int ResultOf(FileReadResult read) {
     return kRestoreReadFailed;
 }
 
-// Writes the original text to the backup file unless a non-empty backup already exists. A
-// failure here does not stop Restore.
-void WriteBackupOnce(const FileText& original) {
+// True once a whole backup of prefs.js is on disk: an existing non-empty one is kept as it is,
+// a missing or empty one is written now.
+bool EnsurePrefsBackup(const FileText& original) {
     wchar_t path[kPathCapacity];
     if (LocateProfileFile(path, kPathCapacity, kRestoreBackupFileName) == nullptr) {
-        return;
+        return false;
     }
     FileText existing;
     const FileReadResult read = ReadWholeFile(path, kMaxProfileFileSize, existing);
-    if (read == FileReadResult::kCannotOpen ||
-        (read == FileReadResult::kRead && existing.size == 0)) {
-        WriteFileAtomically(path, original.data.get(), original.size);
+    if (read == FileReadResult::kRead && existing.size > 0) {
+        return true;
     }
+    if (read != FileReadResult::kMissing && read != FileReadResult::kRead) {
+        return false;  // there, but unreadable: never written over
+    }
+    return WriteFileAtomically(path, original.data.get(), original.size);
 }
 
-// Copies every line that mentions no managed name into kept; returns the kept length.
+// The length of the line at the start of text, its line end (CR, LF or CR LF) included.
+std::size_t LineLength(std::string_view text) {
+    const std::size_t end = text.find_first_of("\r\n");
+    if (end == std::string_view::npos) {
+        return text.size();
+    }
+    const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+    return end + (crlf ? 2 : 1);
+}
+
+}  // namespace
+
 std::size_t KeepUnmanagedLines(std::string_view text, char* kept) {
     SearchKeys search;
     BuildSearchKeys(search);
     std::size_t length = 0;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::size_t lineLength = end == std::string_view::npos ? text.size() : end + 1;
-        const std::string_view line = text.substr(0, lineLength);
+        const std::string_view line = text.substr(0, LineLength(text));
         if (!MentionsManagedName(line, search)) {
             std::memcpy(kept + length, line.data(), line.size());
             length += line.size();
         }
-        text.remove_prefix(lineLength);
+        text.remove_prefix(line.size());
     }
     return length;
 }
 
-}  // namespace
-
-int RestorePreferences() {
+int RestorePreferences(std::wstring* customBackup) {
     wchar_t prefsPath[kPathCapacity];
     if (LocateProfileFile(prefsPath, kPathCapacity, kPrefsFileName) == nullptr) {
         return kRestoreCannotOpenPrefs;
@@ -105,15 +117,22 @@ int RestorePreferences() {
     if (!kept) {
         return kRestoreNoMemory;
     }
-    WriteBackupOnce(original);
+    wchar_t userJsPath[kPathCapacity];
+    std::wstring backup;
+    if (!EnsurePrefsBackup(original) ||
+        LocateProfileFile(userJsPath, kPathCapacity, kUserJsFileName) == nullptr ||
+        BackUpCustomStatements(userJsPath, backup) == CustomBackup::kFailed) {
+        return kRestoreBackupFailed;
+    }
     const std::size_t keptLength = KeepUnmanagedLines(original.View(), kept.get());
     if (!WriteFileAtomically(prefsPath, kept.get(), keptLength)) {
         return kRestoreCannotRewritePrefs;
     }
-    wchar_t userJsPath[kPathCapacity];
-    if (LocateProfileFile(userJsPath, kPathCapacity, kUserJsFileName) == nullptr) {
-        return kRestoreCannotLocateUserJs;
+    if (customBackup != nullptr) {
+        *customBackup = backup;
     }
-    const int removed = platform::RemoveFile(userJsPath);
-    return removed == 0 || removed == ENOENT ? kRestoreDone : kRestoreCannotDeleteUserJs;
+    const platform::FileError removed = platform::RemoveFile(userJsPath);
+    return removed == platform::FileError::kNone || removed == platform::FileError::kMissing
+               ? kRestoreDone
+               : kRestoreCannotDeleteUserJs;
 }

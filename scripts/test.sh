@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, builds both targets and runs every test, the
-# Windows ones under Wine inside a private X display, in a single ctest run.
+# Windows ones under Wine inside a private X display, in a single ctest run, and every fuzz target
+# briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -11,5 +12,7 @@ subdirs("native")
 subdirs("service-release/tests/net")
 subdirs("windows")
 CTEST
-exec xvfb-run --auto-servernum --server-args="-screen 0 1600x1200x24" \
+xvfb-run --auto-servernum --server-args="-screen 0 1600x1200x24" \
   ctest --test-dir build --output-on-failure --timeout 900
+# Every fuzz target for a few seconds, so that none rots.
+scripts/fuzz.sh 5

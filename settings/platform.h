@@ -17,23 +17,36 @@ struct FileCloser {
 };
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
+// Why a file operation failed. Only kMissing says that the file (or a folder on its path) does
+// not exist; access denied, a sharing violation and every other refusal are kFailed, so a file
+// that is there but cannot be read is never taken for an absent one.
+enum class FileError { kNone, kMissing, kExists, kFailed };
+
 // Reads an environment variable (_wgetenv). Returns false when it is not set.
 bool GetEnvironment(const wchar_t* name, std::wstring& value);
 
-// Opens a file (_wfopen). mode is an ASCII mode such as L"rb".
-std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode);
+// Opens a file (_wfopen). mode is an ASCII mode such as L"rb"; error, when given, says why not.
+std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode, FileError* error = nullptr);
+
+// Creates a file for writing that must not exist yet (CREATE_NEW / O_EXCL); kExists when it does.
+std::FILE* CreateNewFile(const wchar_t* path, FileError& error);
+
+// Writes all size bytes (fwrite); false when fewer were written.
+bool WriteBytes(std::FILE* stream, const char* data, std::size_t size);
+
+// Flushes a stream's buffers and asks the system to put the data on disk.
+bool FlushToDisk(std::FILE* stream);
 
 // Creates one folder (_wmkdir). Returns 0 on success, else the errno value (EEXIST included).
 int MakeDirectory(const wchar_t* path);
 
-// Deletes a file (_wremove). Returns 0 on success, else the errno value (ENOENT when absent).
-int RemoveFile(const wchar_t* path);
+// Deletes a file (_wremove).
+FileError RemoveFile(const wchar_t* path);
 
-// Replaces target by source in one step (MoveFileExW with MOVEFILE_REPLACE_EXISTING / rename).
-bool RenameOver(const wchar_t* source, const wchar_t* target);
-
-// Flushes a stream's buffers and asks the system to put the data on disk.
-bool FlushToDisk(std::FILE* stream);
+// Renames source to target in one step: replacing a target that exists (MOVEFILE_REPLACE_EXISTING
+// / rename), or only when there is none (kExists otherwise).
+enum class RenameMode { kReplace, kCreateNew };
+FileError RenameFile(const wchar_t* source, const wchar_t* target, RenameMode mode);
 
 // The current time in seconds since 1970 (_time64) and its local calendar form (_localtime64).
 std::int64_t CurrentTime();
@@ -43,5 +56,13 @@ bool LocalTime(std::int64_t time, std::tm& out);
 // with code page 65001 on Windows). Both return false when the input is not valid.
 bool WideToUtf8(const wchar_t* text, std::string& out);
 bool Utf8ToWide(const char* text, std::wstring& out);
+
+// Test seam for fault injection: the n-th file operation from now on (open, create, write, flush,
+// rename or remove; counted from 1) fails as a refusal by the system would; 0 fails none. Returns
+// the number of file operations since the previous call.
+int FailFileOperation(int n);
+
+// For the implementations above: counts one file operation; true when it is the one to fail.
+bool FileOperationMustFail();
 
 }  // namespace platform

@@ -1,9 +1,11 @@
 // POSIX implementation of the platform layer, for the native test build. Wide texts are UTF-32
 // here; file names become UTF-8 with '/' for '\', so Windows-style paths built by the core work.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 #include "settings/platform.h"
@@ -78,6 +80,23 @@ std::string FileName(const wchar_t* path) {
     return name;
 }
 
+FileError ErrorOf(int code) {
+    if (code == ENOENT) {
+        return FileError::kMissing;
+    }
+    return code == EEXIST ? FileError::kExists : FileError::kFailed;
+}
+
+// The injected refusal: the error a file the user may not touch gives.
+template <typename Result>
+Result Refuse(Result result, FileError* error = nullptr) {
+    errno = EACCES;
+    if (error != nullptr) {
+        *error = FileError::kFailed;
+    }
+    return result;
+}
+
 }  // namespace
 
 bool GetEnvironment(const wchar_t* name, std::wstring& value) {
@@ -90,26 +109,62 @@ bool GetEnvironment(const wchar_t* name, std::wstring& value) {
     return Utf8ToWide(found, value);
 }
 
-std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode) {
+std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode, FileError* error) {
+    if (FileOperationMustFail()) {
+        return Refuse<std::FILE*>(nullptr, error);
+    }
     std::string narrowMode;
     WideToUtf8(mode, narrowMode);
-    return std::fopen(FileName(path).c_str(), narrowMode.c_str());
+    std::FILE* stream = std::fopen(FileName(path).c_str(), narrowMode.c_str());
+    if (error != nullptr) {
+        *error = stream != nullptr ? FileError::kNone : ErrorOf(errno);
+    }
+    return stream;
+}
+
+std::FILE* CreateNewFile(const wchar_t* path, FileError& error) {
+    if (FileOperationMustFail()) {
+        return Refuse<std::FILE*>(nullptr, &error);
+    }
+    std::FILE* stream = std::fopen(FileName(path).c_str(), "wbx");
+    error = stream != nullptr ? FileError::kNone : ErrorOf(errno);
+    return stream;
+}
+
+bool WriteBytes(std::FILE* stream, const char* data, std::size_t size) {
+    if (FileOperationMustFail()) {
+        return Refuse(false);
+    }
+    return std::fwrite(data, 1, size, stream) == size;
+}
+
+bool FlushToDisk(std::FILE* stream) {
+    if (FileOperationMustFail()) {
+        return Refuse(false);
+    }
+    return std::fflush(stream) == 0 && fsync(fileno(stream)) == 0;
 }
 
 int MakeDirectory(const wchar_t* path) {
     return mkdir(FileName(path).c_str(), 0755) == 0 ? 0 : errno;
 }
 
-int RemoveFile(const wchar_t* path) {
-    return std::remove(FileName(path).c_str()) == 0 ? 0 : errno;
+FileError RemoveFile(const wchar_t* path) {
+    if (FileOperationMustFail()) {
+        return Refuse(FileError::kFailed);
+    }
+    return std::remove(FileName(path).c_str()) == 0 ? FileError::kNone : ErrorOf(errno);
 }
 
-bool RenameOver(const wchar_t* source, const wchar_t* target) {
-    return std::rename(FileName(source).c_str(), FileName(target).c_str()) == 0;
-}
-
-bool FlushToDisk(std::FILE* stream) {
-    return std::fflush(stream) == 0 && fsync(fileno(stream)) == 0;
+FileError RenameFile(const wchar_t* source, const wchar_t* target, RenameMode mode) {
+    if (FileOperationMustFail()) {
+        return Refuse(FileError::kFailed);
+    }
+    const unsigned flags = mode == RenameMode::kCreateNew ? RENAME_NOREPLACE : 0;
+    return renameat2(AT_FDCWD, FileName(source).c_str(), AT_FDCWD, FileName(target).c_str(),
+                     flags) == 0
+               ? FileError::kNone
+               : ErrorOf(errno);
 }
 
 std::int64_t CurrentTime() {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <direct.h>
+#include <fcntl.h>
 #include <io.h>
 #include <cerrno>
 #include <vector>
@@ -19,24 +20,110 @@ bool GetEnvironment(const wchar_t* name, std::wstring& value) {
     return true;
 }
 
-std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode) {
-    return _wfopen(path, mode);
+namespace {
+
+// Only "not found" means missing: access denied and sharing violations must not.
+FileError ErrorOf(unsigned long systemError) {
+    switch (systemError) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return FileError::kMissing;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return FileError::kExists;
+        default:
+            return FileError::kFailed;
+    }
+}
+
+// The injected refusal: the error a file the user may not touch gives.
+template <typename Result>
+Result Refuse(Result result, FileError* error = nullptr) {
+    errno = EACCES;
+    SetLastError(ERROR_ACCESS_DENIED);
+    if (error != nullptr) {
+        *error = FileError::kFailed;
+    }
+    return result;
+}
+
+}  // namespace
+
+std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode, FileError* error) {
+    if (FileOperationMustFail()) {
+        return Refuse<std::FILE*>(nullptr, error);
+    }
+    // The CRT keeps the system's own error code beside its errno mapping; a failure of the CRT's
+    // own (a bad mode) leaves it 0.
+    _doserrno = 0;
+    std::FILE* stream = _wfopen(path, mode);
+    if (error != nullptr) {
+        *error = stream != nullptr ? FileError::kNone : ErrorOf(_doserrno);
+    }
+    return stream;
+}
+
+// msvcrt's _wfopen knows no "x" mode: the file is created by the system and handed to the CRT.
+std::FILE* CreateNewFile(const wchar_t* path, FileError& error) {
+    if (FileOperationMustFail()) {
+        return Refuse<std::FILE*>(nullptr, &error);
+    }
+    const HANDLE file =
+        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = ErrorOf(GetLastError());
+        return nullptr;
+    }
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+    if (descriptor == -1) {
+        CloseHandle(file);
+        DeleteFileW(path);
+        error = FileError::kFailed;
+        return nullptr;
+    }
+    std::FILE* stream = _wfdopen(descriptor, L"wb");
+    if (stream == nullptr) {
+        _close(descriptor);
+        DeleteFileW(path);
+        error = FileError::kFailed;
+        return nullptr;
+    }
+    error = FileError::kNone;
+    return stream;
+}
+
+bool WriteBytes(std::FILE* stream, const char* data, std::size_t size) {
+    if (FileOperationMustFail()) {
+        return Refuse(false);
+    }
+    return std::fwrite(data, 1, size, stream) == size;
+}
+
+bool FlushToDisk(std::FILE* stream) {
+    if (FileOperationMustFail()) {
+        return Refuse(false);
+    }
+    return std::fflush(stream) == 0 && _commit(_fileno(stream)) == 0;
 }
 
 int MakeDirectory(const wchar_t* path) {
     return _wmkdir(path) == 0 ? 0 : errno;
 }
 
-int RemoveFile(const wchar_t* path) {
-    return _wremove(path) == 0 ? 0 : errno;
+FileError RemoveFile(const wchar_t* path) {
+    if (FileOperationMustFail()) {
+        return Refuse(FileError::kFailed);
+    }
+    return DeleteFileW(path) ? FileError::kNone : ErrorOf(GetLastError());
 }
 
-bool RenameOver(const wchar_t* source, const wchar_t* target) {
-    return MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-bool FlushToDisk(std::FILE* stream) {
-    return std::fflush(stream) == 0 && _commit(_fileno(stream)) == 0;
+FileError RenameFile(const wchar_t* source, const wchar_t* target, RenameMode mode) {
+    if (FileOperationMustFail()) {
+        return Refuse(FileError::kFailed);
+    }
+    const DWORD replace = mode == RenameMode::kReplace ? MOVEFILE_REPLACE_EXISTING : 0;
+    return MoveFileExW(source, target, replace | MOVEFILE_WRITE_THROUGH) ? FileError::kNone
+                                                                         : ErrorOf(GetLastError());
 }
 
 std::int64_t CurrentTime() {

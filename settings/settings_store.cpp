@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <new>
+#include <string_view>
 
 #include "settings/atomic_file.h"
 #include "settings/product.h"
@@ -72,12 +73,14 @@ bool IsUsableKey(const char* key) {
     return length > 0 && length <= kMaxSettingKeyLength;
 }
 
-// The file's text in a heap buffer of usable + 1 bytes, always zero-terminated.
+// The file's bytes in a heap buffer with room to grow to usable bytes. The text is handled by
+// its length, not by a terminator, so a stray zero byte in the file loses nothing after it.
 struct SettingsText {
     std::unique_ptr<char[]> data;
+    std::size_t size = 0;
     std::size_t usable = 0;
 
-    std::size_t Length() const { return std::strlen(data.get()); }
+    std::string_view View() const { return {data.get(), size}; }
 };
 
 enum class LoadResult { kLoaded, kTooLarge, kNoMemory };
@@ -86,14 +89,17 @@ std::size_t WorkingBufferSize(std::size_t fileSize, std::size_t allowance) {
     return ((fileSize + kBufferOverhead + allowance) & ~static_cast<std::size_t>(3)) + 3;
 }
 
+// True when a file of this size is still read: the working buffer of a read must fit the limit.
+bool IsReadableSize(std::size_t fileSize) {
+    return fileSize <= kMaxSettingsBufferSize &&
+           WorkingBufferSize(fileSize, 0) <= kMaxSettingsBufferSize;
+}
+
 bool Allocate(SettingsText& text, std::size_t usable) {
-    text.data.reset(new (std::nothrow) char[usable + 1]);
-    if (!text.data) {
-        return false;
-    }
-    text.data[0] = '\0';
-    text.usable = usable;
-    return true;
+    text.data.reset(new (std::nothrow) char[usable]);
+    text.size = 0;
+    text.usable = text.data ? usable : 0;
+    return text.data != nullptr;
 }
 
 // Reads the whole open file into a working buffer with the given growth allowance.
@@ -113,8 +119,7 @@ LoadResult LoadSettingsText(std::FILE* stream, std::size_t allowance, SettingsTe
     if (!Allocate(text, usable)) {
         return LoadResult::kNoMemory;
     }
-    const std::size_t read = std::fread(text.data.get(), 1, usable, stream);
-    text.data[read] = '\0';
+    text.size = std::fread(text.data.get(), 1, usable, stream);
     return LoadResult::kLoaded;
 }
 
@@ -126,25 +131,31 @@ bool LoadForReading(const char* key, SettingsRoot root, SettingsText& text) {
     return stream && LoadSettingsText(stream.get(), 0, text) == LoadResult::kLoaded;
 }
 
-// Finds key followed by '=' anywhere in the text; returns the first byte of the value.
-char* FindValue(char* text, const char* key) {
+// Finds key followed by '=' anywhere in the text; returns the offset of the value's first byte.
+std::size_t FindValue(std::string_view text, const char* key) {
     char pattern[kKeyPatternCapacity];
     BoundedCopy(pattern, key, sizeof pattern);
     BoundedAppend(pattern, "=", sizeof pattern);
-    char* found = std::strstr(text, pattern);
-    return found == nullptr ? nullptr : found + std::strlen(pattern);
+    const std::size_t found = text.find(pattern);
+    return found == std::string_view::npos ? found : found + std::strlen(pattern);
 }
 
-std::size_t LineRemainder(const char* value) {
-    const char* end = std::strchr(value, '\n');
-    return end == nullptr ? std::strlen(value) : static_cast<std::size_t>(end - value);
+// The value from its first byte up to (not including) the line feed that ends its line.
+std::string_view LineRemainder(std::string_view text, std::size_t value) {
+    const std::string_view rest = text.substr(value);
+    return rest.substr(0, rest.find('\n'));
 }
 
-// Loads the existing file for a write, or starts an empty text when there is none.
+// Loads the existing file for a write, or starts an empty text when there is none. A file that
+// is there but cannot be read is not replaced: it would lose every other setting.
 int PrepareWrite(std::size_t allowance, std::size_t newFileSize, SettingsRoot root,
                  SettingsText& text) {
-    platform::UniqueFile stream = OpenSettingsFile(kSettingsFileName, kReadMode, root);
+    platform::FileError error = platform::FileError::kNone;
+    platform::UniqueFile stream = OpenSettingsFile(kSettingsFileName, kReadMode, root, &error);
     if (!stream) {
+        if (error != platform::FileError::kMissing) {
+            return kSettingCannotWrite;
+        }
         return Allocate(text, newFileSize) ? kSettingWritten : kSettingNoMemory;
     }
     switch (LoadSettingsText(stream.get(), allowance, text)) {
@@ -166,43 +177,46 @@ struct SettingValue {
     std::size_t Length() const { return 2 * std::strlen(quote) + std::strlen(body); }
 };
 
+void Put(SettingsText& text, std::size_t at, const char* piece) {
+    const std::size_t length = std::strlen(piece);
+    std::memcpy(text.data.get() + at, piece, length);
+}
+
 // Replaces the old value (from value up to its line end) with the new one.
-bool ReplaceValue(SettingsText& text, char* value, const SettingValue& replacement) {
-    const std::size_t oldLength = LineRemainder(value);
+bool ReplaceValue(SettingsText& text, std::size_t value, const SettingValue& replacement) {
+    const std::size_t oldLength = LineRemainder(text.View(), value).size();
     const std::size_t newLength = replacement.Length();
-    const std::size_t tail = std::strlen(value + oldLength) + 1;  // terminator included
-    if (text.Length() - oldLength + newLength > text.usable) {
+    if (text.size - oldLength + newLength > text.usable) {
         return false;
     }
-    std::memmove(value + newLength, value + oldLength, tail);
+    char* data = text.data.get();
+    std::memmove(data + value + newLength, data + value + oldLength, text.size - value - oldLength);
+    text.size = text.size - oldLength + newLength;
     const std::size_t quoteLength = std::strlen(replacement.quote);
-    const std::size_t bodyLength = std::strlen(replacement.body);
-    std::memcpy(value, replacement.quote, quoteLength);
-    std::memcpy(value + quoteLength, replacement.body, bodyLength);
-    std::memcpy(value + quoteLength + bodyLength, replacement.quote, quoteLength);
+    Put(text, value, replacement.quote);
+    Put(text, value + quoteLength, replacement.body);
+    Put(text, value + newLength - quoteLength, replacement.quote);
     return true;
 }
 
-// Appends a new "key=value" line, starting it on a line of its own.
+// Appends a new "key=value" line, starting it on a line of its own. The caller has checked that
+// it fits.
 void AppendLine(SettingsText& text, const char* key, const SettingValue& value) {
-    char* data = text.data.get();
-    const std::size_t capacity = text.usable + 1;
-    const std::size_t length = std::strlen(data);
-    if (length > 0 && data[length - 1] != '\n') {
-        BoundedAppend(data, "\n", capacity);
-    }
-    for (const char* piece : {key, "=", value.quote, value.body, value.quote, "\n"}) {
-        BoundedAppend(data, piece, capacity);
+    const bool needsLineEnd = text.size > 0 && text.data[text.size - 1] != '\n';
+    for (const char* piece :
+         {needsLineEnd ? "\n" : "", key, "=", value.quote, value.body, value.quote, "\n"}) {
+        Put(text, text.size, piece);
+        text.size += std::strlen(piece);
     }
 }
 
 int SaveSettingsText(const SettingsText& text, SettingsRoot root) {
     wchar_t path[kPathCapacity];
-    if (!BuildSettingsPath(kSettingsFileName, root, path)) {
+    if (!IsReadableSize(text.size) || !BuildSettingsPath(kSettingsFileName, root, path)) {
         return kSettingCannotWrite;
     }
-    return WriteFileAtomically(path, text.data.get(), text.Length()) ? kSettingWritten
-                                                                     : kSettingCannotWrite;
+    return WriteFileAtomically(path, text.data.get(), text.size) ? kSettingWritten
+                                                                 : kSettingCannotWrite;
 }
 
 // The shared body of both writes: value is the text that follows "key=" on the line.
@@ -213,12 +227,13 @@ int WriteSettingValue(const char* key, const SettingValue& value, std::size_t al
         status != kSettingWritten) {
         return status;
     }
-    if (char* old = FindValue(text.data.get(), key)) {
+    const std::size_t old = FindValue(text.View(), key);
+    if (old != std::string_view::npos) {
         if (!ReplaceValue(text, old, value)) {
             return kSettingCannotWrite;
         }
     } else {
-        if (text.usable < appendReserve + text.Length()) {
+        if (text.usable < appendReserve + text.size) {
             return kSettingCannotWrite;
         }
         AppendLine(text, key, value);
@@ -231,15 +246,18 @@ int WriteSettingValue(const char* key, const SettingValue& value, std::size_t al
 const ScrambledText kSettingsReadMode = kReadMode;
 const ScrambledText kSettingsWriteMode = kWriteMode;
 
-platform::UniqueFile OpenSettingsFile(ScrambledText fileName, ScrambledText mode,
-                                      SettingsRoot root) {
+platform::UniqueFile OpenSettingsFile(ScrambledText fileName, ScrambledText mode, SettingsRoot root,
+                                      platform::FileError* error) {
     wchar_t path[kPathCapacity];
     if (!BuildSettingsPath(fileName, root, path)) {
+        if (error != nullptr) {
+            *error = platform::FileError::kFailed;
+        }
         return nullptr;
     }
     wchar_t modeText[kUnscrambledCapacity];
     UnscrambleWide(modeText, mode);
-    return platform::UniqueFile(platform::OpenFile(path, modeText));
+    return platform::UniqueFile(platform::OpenFile(path, modeText, error));
 }
 
 std::int32_t ReadSettingInt(const char* key, std::int32_t defaultValue, SettingsRoot root) {
@@ -247,22 +265,22 @@ std::int32_t ReadSettingInt(const char* key, std::int32_t defaultValue, Settings
     if (key == nullptr || !LoadForReading(key, root, text)) {
         return defaultValue;
     }
-    const char* value = FindValue(text.data.get(), key);
-    if (value == nullptr) {
+    const std::size_t at = FindValue(text.View(), key);
+    if (at == std::string_view::npos) {
         return defaultValue;
     }
-    const std::size_t length = LineRemainder(value);
-    if (length >= kFormatLongCapacity) {
+    const std::string_view value = LineRemainder(text.View(), at);
+    if (value.size() >= kFormatLongCapacity) {
         return defaultValue;
     }
-    for (std::size_t i = 0; i < length; ++i) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
         const bool sign = i == 0 && value[i] == '-';
         if (!sign && (value[i] < '0' || value[i] > '9')) {
             return defaultValue;
         }
     }
     char digits[kFormatLongCapacity] = {};
-    std::memcpy(digits, value, length);
+    value.copy(digits, value.size());
     errno = 0;
     const long converted = std::strtol(digits, nullptr, 10);
     if (errno == ERANGE || converted < INT32_MIN || converted > INT32_MAX) {
@@ -290,24 +308,26 @@ std::size_t ReadSettingText(char* out, std::size_t capacity, const char* key,
     if (!LoadForReading(key, root, text)) {
         return useDefault();
     }
-    const char* value = FindValue(text.data.get(), key);
-    if (value == nullptr || *value != '"') {
+    const std::string_view all = text.View();
+    const std::size_t at = FindValue(all, key);
+    if (at == std::string_view::npos || at == all.size() || all[at] != '"') {
         return useDefault();
     }
     std::size_t copied = 0;
-    for (const char* next = value + 1;; ++next) {
-        if (*next == '"') {
-            if (next[1] != '\n' && next[1] != '\0') {
+    for (std::size_t next = at + 1; next < all.size(); ++next) {
+        if (all[next] == '"') {
+            if (next + 1 < all.size() && all[next + 1] != '\n') {
                 return useDefault();
             }
             out[copied] = '\0';
             return copied;
         }
-        if (*next == '\n' || *next == '\0' || copied + 1 >= capacity) {
+        if (all[next] == '\n' || all[next] == '\0' || copied + 1 >= capacity) {
             return useDefault();
         }
-        out[copied++] = *next;
+        out[copied++] = all[next];
     }
+    return useDefault();  // no closing quote before the end of the text
 }
 
 int WriteSettingInt(const char* key, std::int32_t value, SettingsRoot root) {

@@ -39,9 +39,9 @@ struct SettingKeyText {
 
 // Opens the settings file named fileName below the given root, creating the company and product
 // folders on the way. No stream when the root is unknown, its variable is unset, the path would
-// not fit 259 characters, or the file cannot be opened.
-platform::UniqueFile OpenSettingsFile(ScrambledText fileName, ScrambledText mode,
-                                      SettingsRoot root);
+// not fit 259 characters, or the file cannot be opened; error, when given, says why.
+platform::UniqueFile OpenSettingsFile(ScrambledText fileName, ScrambledText mode, SettingsRoot root,
+                                      platform::FileError* error = nullptr);
 
 // Reads an integer setting; every problem yields defaultValue.
 std::int32_t ReadSettingInt(const char* key, std::int32_t defaultValue, SettingsRoot root);
@@ -52,6 +52,7 @@ std::size_t ReadSettingText(char* out, std::size_t capacity, const char* key,
                             const char* defaultText, SettingsRoot root);
 
 // Write an integer or a text setting; return a SettingsWriteStatus. A failed write leaves the
-// file exactly as it was.
+// file exactly as it was. A file that exists but cannot be read, and a write after which the
+// file would be too large to be read, give kSettingCannotWrite.
 int WriteSettingInt(const char* key, std::int32_t value, SettingsRoot root);
 int WriteSettingText(const char* key, const char* text, SettingsRoot root);

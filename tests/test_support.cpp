@@ -73,4 +73,24 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+FileTree ReadFileTree(const std::filesystem::path& folder) {
+    FileTree files;
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, missing)) {
+        if (entry.is_regular_file()) {
+            files[std::filesystem::relative(entry, folder).generic_string()] = ReadFileBytes(entry);
+        }
+    }
+    return files;
+}
+
+void WriteFileTree(const std::filesystem::path& folder, const FileTree& files) {
+    for (const auto& [path, bytes] : ReadFileTree(folder)) {
+        std::filesystem::remove(folder / path);
+    }
+    for (const auto& [path, bytes] : files) {
+        WriteFileBytes(folder / path, bytes);
+    }
+}
+
 }  // namespace test

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace test {
@@ -44,5 +45,12 @@ std::wstring ToProgramPath(const std::filesystem::path& path);
 
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// Every file below a folder with its bytes, by its path relative to the folder ('/' separators);
+// none for a folder that does not exist.
+using FileTree = std::map<std::string, std::string>;
+FileTree ReadFileTree(const std::filesystem::path& folder);
+// Makes the files below folder exactly these (folders stay).
+void WriteFileTree(const std::filesystem::path& folder, const FileTree& files);
 
 }  // namespace test

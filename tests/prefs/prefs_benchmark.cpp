@@ -2,8 +2,6 @@
 // and restoring prefs.js. Run: build/native/tests/prefs/prefs_benchmark
 #include <benchmark/benchmark.h>
 
-#include <string>
-
 #include "prefs/pref_reader.h"
 #include "prefs/pref_writer.h"
 #include "prefs/restore.h"
@@ -11,67 +9,33 @@
 
 namespace {
 
-namespace fs = std::filesystem;
+PrefSection misc{}, privacy{};
 
-// A profile with a prefs.js of about 1 MB that holds every managed name once, near its end.
-class LargeProfile {
-public:
-    LargeProfile() {
-        const fs::path firefox = folder_.Path() / "Mozilla" / "Firefox";
-        test::WriteFileBytes(firefox / "profiles.ini",
-                             "[Profile0]\nIsRelative=1\nPath=Profiles/bench\nDefault=1\n");
-        profile_ = firefox / "Profiles" / "bench";
-        while (prefs_.size() < 1024 * 1024) {
-            prefs_ += "user_pref(\"services.sync.engine.tabs." + std::to_string(prefs_.size()) +
-                      "\", \"" + std::string(120, 's') + "\");\n";
-        }
-        for (const char* name : kRestoreNameList) {
-            prefs_ += std::string("user_pref(\"") + name + "\", false);\n";
-        }
-        RewritePrefs();
-        test::SetEnvironment("APPDATA", test::ToProgramPath(folder_.Path()));
+// Runs operation on a profile whose prefs.js (about 1 MB, every managed name once near its end)
+// is written anew, outside the timing, before each run.
+void OnLargeProfile(benchmark::State& state, int (*operation)()) {
+    test::TempFolder folder;
+    test::SetEnvironment("APPDATA", test::ToProgramPath(folder.Path()));
+    test::WriteFileBytes(folder.Path() / "Mozilla/Firefox/profiles.ini", "[Profile0]\nPath=b\n");
+    std::string prefs;
+    for (int i = 0; prefs.size() < 1024 * 1024; ++i) {
+        prefs += "user_pref(\"services.sync." + std::to_string(i) + "\", \"" +
+                 std::string(120, 's') + "\");\n";
     }
-
-    void RewritePrefs() const { test::WriteFileBytes(profile_ / "prefs.js", prefs_); }
-
-private:
-    test::TempFolder folder_;
-    fs::path profile_;
-    std::string prefs_;
-};
-
-void BM_ReadPreferences(benchmark::State& state) {
-    LargeProfile profile;
-    PrefSection misc{};
-    PrefSection privacy{};
-    for (auto _ : state) {
-        ReadPreferences(misc, privacy);
-        benchmark::DoNotOptimize(misc);
+    for (const char* name : kRestoreNameList) {
+        prefs += std::string("user_pref(\"") + name + "\", false);\n";
     }
-}
-BENCHMARK(BM_ReadPreferences)->Unit(benchmark::kMillisecond);
-
-void BM_WritePreferences(benchmark::State& state) {
-    LargeProfile profile;
-    PrefSection misc{};
-    PrefSection privacy{};
-    ReadPreferences(misc, privacy);
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(WritePreferences(nullptr, misc, privacy));
-    }
-}
-BENCHMARK(BM_WritePreferences)->Unit(benchmark::kMillisecond);
-
-void BM_RestorePreferences(benchmark::State& state) {
-    LargeProfile profile;
     for (auto _ : state) {
         state.PauseTiming();
-        profile.RewritePrefs();
+        test::WriteFileBytes(folder.Path() / "Mozilla/Firefox/b/prefs.js", prefs);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(RestorePreferences());
+        benchmark::DoNotOptimize(operation());
     }
 }
-BENCHMARK(BM_RestorePreferences)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_CAPTURE(OnLargeProfile, Read, [] { return ReadPreferences(misc, privacy), 0; });
+BENCHMARK_CAPTURE(OnLargeProfile, Write, [] { return WritePreferences(nullptr, misc, privacy); });
+BENCHMARK_CAPTURE(OnLargeProfile, Restore, [] { return RestorePreferences(); });
 
 }  // namespace
 

@@ -1,0 +1,454 @@
+// The preference engine: choosing and locating the default profile, the file dialogs' filters,
+// reading (with Firefox's defaults), writing user.js, keeping the user's own statements, Restore,
+// and every file operation of Apply, Restore and a settings write failing in turn.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <tuple>
+
+#include "prefs/custom_statements.h"
+#include "prefs/file_dialogs.h"
+#include "prefs/pref_reader.h"
+#include "prefs/pref_writer.h"
+#include "prefs/profile_file.h"
+#include "prefs/profile_locator.h"
+#include "prefs/restore.h"
+#include "settings/platform.h"
+#include "settings/settings_store.h"
+#include "settings/text_util.h"
+#include "tests/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Files = test::FileTree;
+using namespace std::string_literals;
+
+// One statement line as Firefox and the writer put it: Pref("geo.enabled", "true").
+std::string Pref(const std::string& name, const std::string& value) {
+    return "user_pref(\"" + name + "\", " + value + ");\n";
+}
+
+const std::string kPathLine = Pref("view_source.editor.path", "\"\"");
+const std::string kOwn = Pref("my.own", "1");
+
+// A fake per-user data folder with Firefox's profile list and one default profile.
+class Engine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteProfileList("[Profile0]\nIsRelative=1\nPath=Profiles/p1.default\nDefault=1\n");
+        fs::create_directories(ProfileFolder());
+        test::SetEnvironment("APPDATA", test::ToProgramPath(folder_.Path()));
+    }
+
+    fs::path FirefoxFolder() const { return folder_.Path() / "Mozilla" / "Firefox"; }
+    fs::path ProfileFolder() const { return FirefoxFolder() / "Profiles" / "p1.default"; }
+    void WriteProfileList(const std::string& text) const {
+        test::WriteFileBytes(FirefoxFolder() / "profiles.ini", text);
+    }
+    // The files of the profile folder by name, read or made exactly so.
+    Files ProfileFiles() const { return test::ReadFileTree(ProfileFolder()); }
+    void SetProfileFiles(const Files& files) const { test::WriteFileTree(ProfileFolder(), files); }
+    // A profile file's path below the Firefox folder, or "<none>" (the output then empty).
+    std::wstring Locate(ScrambledText name) {
+        wchar_t out[kPathCapacity] = L"junk";
+        if (LocateProfileFile(out, kPathCapacity, name) == nullptr) {
+            EXPECT_STREQ(out, L"");
+            return L"<none>";
+        }
+        const std::wstring firefox = test::ToProgramPath(FirefoxFolder());
+        return std::wstring(out).find(firefox) == 0 ? out + firefox.size() : out;
+    }
+    // The record of the catalogue entry with this preference name.
+    PrefRecord& Record(const char* name) {
+        for (const PrefOption& option : kPrefCatalogue) {
+            if (std::string_view(option.preference) == name) {
+                return RecordOf(option, misc_, privacy_);
+            }
+        }
+        ADD_FAILURE() << "not in the catalogue: " << name;
+        return misc_[kPrefSectionSize - 1];
+    }
+    std::string Statements() const {
+        char out[kPrefOutputCapacity] = "";
+        AppendStatements(out, misc_, privacy_);
+        return out;
+    }
+
+    test::TempFolder folder_;
+    PrefSection misc_{};
+    PrefSection privacy_{};
+};
+
+// Each row: a profile list and the profile chosen from it, as Firefox chooses.
+TEST(ChooseDefaultProfile, PrefersInstallDefaultThenDefaultFlagThenFirstProfile) {
+    const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
+        // Today's layout: the install section, written after the profiles, names the default
+        // although another profile still carries Default=1.
+        {L"[Profile1]\nPath=Profiles/a\nDefault=1\n[Profile0]\nPath=Profiles/b\n[Install3080]\n"
+         L"Default=Profiles/b\n",
+         L"Profiles/b", true},
+        {L"[Install1]\nDefault=Profiles/first\n[Install2]\nDefault=Profiles/x\n", L"Profiles/first",
+         true},
+        {L"[Profile0]\nPath=Profiles/one\n[Profile1]\nPath=two\nDefault=1\n", L"two", true},
+        {L"[General]\nVersion=2\n[Profile0]\nPath=one\n[Profile1]\nPath=x\n", L"one", true},
+        {L"[Profile0]\nIsRelative=0\nPath=D:\\Profiles\\work\nDefault=1\n", L"D:\\Profiles\\work",
+         false},
+        {L"[Profile0]\nIsRelative=0\nPath=\\\\server\\p\n[InstallAB]\nDefault=\\\\server\\p\n",
+         L"\\\\server\\p", false},
+        {L"[InstallAB]\nDefault=E:\\ff\\p\n", L"E:\\ff\\p", false},
+        {L"[Profile0]\r\nName=x\r\n IsRelative=0\r\nPath=D:\\a.b", L"D:\\a.b", false},
+        {L"Path=nowhere\nDefault=nowhere\n[Profile0]\nPath=real\n", L"real", true},
+        {L"[General]\nStartWithLastProfile=1\n", L"", true},
+    };
+    for (const auto& [list, path, isRelative] : cases) {
+        const ProfileChoice choice = ChooseDefaultProfile(list);
+        EXPECT_EQ(choice.path, path) << list;
+        EXPECT_EQ(choice.isRelative, isRelative) << list;
+    }
+}
+
+// Each row: a profile list and where prefs.js is then looked for.
+TEST_F(Engine, LocatesFilesInsideTheDefaultProfile) {
+    EXPECT_EQ(Locate(kRestoreBackupFileName), L"\\Profiles\\p1.default\\prefs.js.quorvane-backup");
+    const std::string elsewhere = Utf16ToUtf8(test::ToProgramPath(folder_.Path() / "e").c_str());
+    const std::size_t room = kPathCapacity - test::ToProgramPath(FirefoxFolder()).size() - 11;
+    const std::pair<std::string, std::wstring> cases[] = {
+        {"[Profile0]\nPath=Profiles/deep/k3\n", L"\\Profiles\\deep\\k3\\prefs.js"},
+        {"\xEF\xBB\xBF[Profile0]\nPath=J\xC3\xB8rn\n", L"\\J\u00F8rn\\prefs.js"},
+        {"[Profile0]\nIsRelative=0\nPath=" + elsewhere + "\r\n",
+         Utf8ToUtf16(elsewhere.c_str()) + L"\\prefs.js"},
+        {"[General]\nVersion=2\n", L"\\prefs.js"},
+        {"[Profile0]\nPath=" + std::string(room, 'p'),
+         L"\\" + std::wstring(room, L'p') + L"\\prefs.js"},
+        {"[Profile0]\nPath=" + std::string(room + 1, 'p'), L"<none>"},
+        {"[Profile0]\nPath=p\n" + std::string(1024 * 1024, '#'), L"<none>"},  // too large a list
+    };
+    for (const auto& [list, path] : cases) {
+        WriteProfileList(list);
+        EXPECT_EQ(Locate(kPrefsFileName), path) << list.substr(0, 80);
+        EXPECT_EQ(IsFirefoxInstalled(), list.size() <= 1024 * 1024) << list.substr(0, 80);
+    }
+    fs::remove(FirefoxFolder() / "profiles.ini");
+    EXPECT_FALSE(IsFirefoxInstalled());
+    EXPECT_EQ(Locate(kPrefsFileName), L"<none>");
+    WriteProfileList("[Profile0]\nPath=x\n");
+    test::UnsetEnvironment("APPDATA");
+    EXPECT_FALSE(IsFirefoxInstalled());
+    EXPECT_EQ(Locate(kPrefsFileName), L"<none>");
+}
+
+// Each row: a filter text and its file types as "name=pattern;" (empty entries are dropped).
+TEST(SplitFileFilter, GivesEachEntryItsPattern) {
+    const std::pair<const wchar_t*, std::wstring> cases[] = {
+        {L"Executable Files (*.exe)", L"Executable Files (*.exe)=*.exe;"},
+        {L"Preferences (*.js)||All (*)", L"Preferences (*.js)=*.js;All (*)=(*;"},
+        {L"Anything|*|(x", L"Anything=*.*;*=*.*;(x=*.*;"},  // no pattern: every file
+    };
+    for (const auto& [filter, types] : cases) {
+        std::wstring found;
+        for (const FileTypeFilter& type : SplitFileFilter(filter)) {
+            found += type.name + L"=" + type.pattern + L";";
+        }
+        EXPECT_EQ(found, types) << filter;
+    }
+}
+
+// Each row: a text, the name looked for, whether a value is found, and the value.
+TEST(FindPrefValue, CollectsTheValueAfterTheQuotedName) {
+    const std::string longest(1023, 'v');
+    const std::tuple<std::string, const char*, bool, std::string> cases[] = {
+        {Pref("p", "false"), "p", true, "false"},
+        {"user_pref(\"p\",true);", "p", true, "true"},
+        {Pref("p", "true "), "p", true, "true "},
+        {"// \"p\", 1)\n" + Pref("a", "2"), "p", false, ""},  // before the first statement
+        {"user_pref(\"a\", 1); // \"p\", 7)\n" + Pref("p", "false"), "p", true, "7"},
+        {Pref("xp", "true"), "p", false, ""},
+        {"pref(\"p\", true);", "p", false, ""},
+        {"user_pref(\"p\")", "p", false, ""},
+        {Pref("p", "\"C:\\\\A (x86)\\\\e.exe\""), "p", true, "C:\\\\A (x86)\\\\e.exe"},
+        {Pref("p", "\"say \\\"hi\\\" (x)\""), "p", true, "say \\\"hi\\\" (x)"},
+        {"user_pref(\"p\", \"abc", "p", true, "abc"},
+        {"user_pref(\"p\", 12", "p", true, "12"},
+        {Pref("p", '"' + longest + '"'), "p", true, longest},
+        {Pref("p", '"' + longest + "w\""), "p", true, ""},
+        {Pref("read plugins", "true"), "read plugins", true, "true"},
+        {"user_pref(\"a\", 1);\0\0"s + Pref("p", "true"), "p", true, "true"},
+        {"", "p", false, ""},
+    };
+    for (const auto& [text, name, found, expected] : cases) {
+        char value[kRawValueCapacity] = "junk";
+        EXPECT_EQ(FindPrefValue(text, name, value), found) << text;
+        EXPECT_EQ(value, expected) << text;
+    }
+}
+
+// Each row: prefs.js, user.js, a preference, and the box state, found flag and text read for it.
+// A preference in neither file shows Firefox's own default.
+TEST_F(Engine, ParsingMapsValuesToBoxesUserJsFirst) {
+    const std::string geo = "geo.enabled", path = "view_source.editor.path";
+    const std::tuple<std::string, std::string, std::string, std::uint32_t, std::uint32_t,
+                     const char*>
+        cases[] = {
+            {Pref(geo, "true"), "", geo, 0, 1, ""},
+            {Pref(geo, "false"), "", geo, 1, 1, ""},
+            {Pref(geo, "true"), Pref(geo, "false"), geo, 1, 1, ""},
+            {Pref(geo, "false"), Pref(geo, "0"), geo, 1, 1, ""},
+            {Pref(geo, "\"false\""), "", geo, 1, 1, ""},
+            {Pref(geo, "false "), "", geo, 0, 0, ""},
+            {Pref(geo, "FALSE"), Pref(geo, "TRUE"), geo, 0, 0, ""},
+            {Pref("browser.search.openintab", "true"), "", "browser.search.openintab", 1, 1, ""},
+            {"", Pref("read plugins", "true"), "read plugins", 1, 1, ""},
+            {"", "", "browser.send_pings", 1, 0, ""},  // Firefox sends no pings unless told to
+            {"", "", "dom.event.contextmenu.enabled", 0, 0, ""},
+            {Pref(path, "\"C:\\\\A (x86)\\\\\\e\""), "", path, 0, 1, "C:\\A (x86)\\\\e"},
+            {Pref(path, "\"p\""), Pref(path, "\"\""), path, 0, 1, ""},
+            {"", "", path, 0, 0, ""},
+        };
+    for (const auto& [prefs, user, name, flag, found, text] : cases) {
+        ParsePreferences(prefs, user, misc_, privacy_);
+        EXPECT_EQ(Record(name.c_str()).current.flag, flag) << prefs << user;
+        EXPECT_EQ(Record(name.c_str()).found, found) << prefs << user;
+        EXPECT_STREQ(Record(name.c_str()).current.text, text) << prefs << user;
+    }
+}
+
+TEST_F(Engine, ReadsBothProfileFilesWholeAndNeverTouchesPending) {
+    SetProfileFiles({{"prefs.js", Pref("a", '"' + std::string(2 << 20, 'z') + '"') +
+                                      Pref("dom.battery.enabled", "false")},
+                     {"user.js", Pref("geo.enabled", "false")}});
+    Record("geo.enabled").pending.flag = 7;
+    ReadPreferences(misc_, privacy_);
+    EXPECT_EQ(Record("dom.battery.enabled").current.flag, 1u);
+    EXPECT_EQ(Record("geo.enabled").current.flag + Record("geo.enabled").pending.flag, 8u);
+    fs::remove(FirefoxFolder() / "profiles.ini");
+    ReadPreferences(misc_, privacy_);
+    EXPECT_EQ(Record("geo.enabled").current.flag + Record("geo.enabled").found, 0u);
+}
+
+TEST_F(Engine, WritesChangedAndFoundPreferencesInCatalogueOrder) {
+    EXPECT_EQ(Statements(), kPathLine);
+    for (const char* name : {"geo.enabled", "media.peerconnection.enabled",
+                             "browser.search.openintab", "dom.battery.enabled"}) {
+        SetPendingFlag(Record(name), 1);
+    }
+    Record("browser.tabs.closeWindowWithLastTab").found = 1;
+    Record("read plugins").found = 1;
+    Record("view_source.editor.external").current.flag = 1;  // unticked since the last read
+    SetPendingText(misc_[6], "C:\\e.exe");                   // not written: the switch is off
+    EXPECT_EQ(Statements(),
+              Pref("browser.tabs.closeWindowWithLastTab", "true") +
+                  Pref("browser.search.openintab", "true") +
+                  Pref("view_source.editor.external", "false") + kPathLine +
+                  Pref("media.peerconnection.enabled", "false") + Pref("read plugins", "false") +
+                  Pref("dom.battery.enabled", "false") + Pref("geo.enabled", "false"));
+    SetPendingFlag(misc_[5], 1);
+    EXPECT_NE(Statements().find(Pref("view_source.editor.path", "\"C:\\\\e.exe\"")),
+              std::string::npos);
+}
+
+// An editor path may be written when no quote or control character could end the statement
+// early, backslashes doubled it fits the 1023 bytes the reader takes back, and it is no name of
+// the restore list (the reader would take it, in quotes, for that preference).
+TEST(IsSafeEditorPath, RefusesQuotesControlCharactersAndPathsTooLongOnceEscaped) {
+    const std::string max(1023, 'a'), slashes(511, '\\');
+    for (const std::string& path : {"D:\\\xC3\xA9 (64)\\ed.exe"s, max, slashes + "a"}) {
+        EXPECT_TRUE(IsSafeEditorPath(path.c_str())) << path;
+    }
+    for (const std::string& path :
+         {"C:\\a\");\nuser_pref(\"x"s, "a\nb"s, "a\tb"s, "a\"b"s, "a\x7F"s, max + "a",
+          slashes + "\\", "C:" + slashes, "read plugins"s, "webgl.disabled"s}) {
+        EXPECT_FALSE(IsSafeEditorPath(path.c_str())) << path;
+    }
+}
+
+TEST_F(Engine, WritesNothingForAnUnsafePathOrWithoutAProfile) {
+    SetProfileFiles({{"user.js", Pref("geo.enabled", "false")}});
+    SetPendingFlag(misc_[5], 1);
+    SetPendingText(misc_[6], "C:\\a\"b.exe");
+    EXPECT_EQ(WritePreferences(nullptr, misc_, privacy_), 0);
+    SetPendingText(misc_[6], "C:\\a.exe");
+    fs::remove(FirefoxFolder() / "profiles.ini");
+    EXPECT_EQ(WritePreferences(nullptr, misc_, privacy_), 0);
+    EXPECT_EQ(ProfileFiles(), (Files{{"user.js", Pref("geo.enabled", "false")}}));
+    const fs::path chosen = folder_.Path() / "chosen user.js";
+    ASSERT_EQ(WritePreferences(test::ToProgramPath(chosen).c_str(), misc_, privacy_), 1);
+    EXPECT_EQ(test::ReadFileBytes(chosen), Pref("view_source.editor.external", "true") +
+                                               Pref("view_source.editor.path", "\"C:\\\\a.exe\""));
+}
+
+// Only comments and user_pref statements for catalogue names, in any layout Firefox reads, are
+// the program's own; every other statement, and anything in doubt, is the user's.
+TEST(HoldsForeignStatement, RecognisesEveryFormFirefoxReads) {
+    for (const char* text :
+         {"", "// only a comment\n# another\n/* and a block */",
+          "user_pref(\"geo.enabled\", false);\nuser_pref(\"read plugins\", true);",
+          " user_pref ( \"geo.enabled\" ,\n/* why */ 'x\\'y' ) ; // done",
+          "user_pref(\"view_source.editor.path\", \"C:\\\\e.exe\");",
+          "user_pref('geo.enabled', -1);"}) {
+        EXPECT_FALSE(HoldsForeignStatement(text)) << text;
+    }
+    for (const char* text :
+         {"user_pref(\"my.own\", 1);", "user_pref('my.own', 1);", "user_pref (\"my.own\", 1);",
+          "user_pref(\n\"my.own\", 1);", "user_pref(/* c */\"my.own\", 1);",
+          "pref(\"geo.enabled\", 1);", "sticky_pref(\"geo.enabled\", true);",
+          "user_pref(\"geo.enabled\", 1)", "/* unended", "user_pref(\"ge\\o.enabled\", 1);",
+          "user_pref(\"geo.enabled\", yes);", "\xEF\xBB\xBF//",
+          "user_pref(\"webgl.disabled\", true);", "user_pref(\"geo.enabled\", \"unended);",
+          "user_prefs(\"geo.enabled\", true);", "user_pref(\"geo.enabled\", 1e3);"}) {
+        EXPECT_TRUE(HoldsForeignStatement(text)) << text;
+    }
+}
+
+TEST_F(Engine, UsersOwnStatementsAreKeptBesideUserJsUnderNewNames) {
+    std::wstring first, second, none = L"junk";
+    SetProfileFiles({{"user.js", kOwn}});
+    ASSERT_EQ(WritePreferences(nullptr, misc_, privacy_, &first), 1);
+    test::WriteFileBytes(ProfileFolder() / "user.js", kOwn);
+    ASSERT_EQ(WritePreferences(nullptr, misc_, privacy_, &second), 1);
+    ASSERT_EQ(WritePreferences(nullptr, misc_, privacy_, &none), 1);  // only its own lines now
+    const Files files = ProfileFiles();
+    ASSERT_EQ(files.size(), 3u);
+    for (const auto& [name, bytes] : files) {
+        EXPECT_EQ(bytes, name == "user.js" ? kPathLine : kOwn) << name;
+    }
+    EXPECT_EQ(first, test::ToProgramPath(ProfileFolder() / files.rbegin()->first));
+    EXPECT_EQ(second, test::ToProgramPath(ProfileFolder() / std::next(files.begin())->first));
+    EXPECT_EQ(none, L"");
+}
+
+TEST_F(Engine, RestoreRemovesEveryLineThatMentionsAManagedNameWhateverEndsIt) {
+    const std::string kept = Pref("toolbar", '"' + std::string(5000, 'k') + '"');
+    const std::string prefs =
+        "// Mozilla\r\nuser_pref(\"browser.send_pings\", false);\r\n"
+        "user_pref(\"app.update.last\", 17);\r" +
+        kept + Pref("x", '"' + std::string(3000, 'd') + "\"geo.enabled\"\"") +
+        "user_pref(\"webgl.disabled\", true);\r"
+        "user_pref(\"view_source.editor.external\", true);\r\r" +
+        Pref("a", "\"mentions \"read plugins\" too\"") + Pref("geo.enabled.extra", "true") +
+        Pref("b", "\"geo.enabled\t\"") + "user_pref(\"dom.event.contextmenu.enabled\", false);";
+    SetProfileFiles({{"prefs.js", prefs}, {"user.js", Pref("geo.enabled", "false")}});
+    std::wstring customBackup = L"junk";
+    ASSERT_EQ(RestorePreferences(&customBackup), kRestoreDone);
+    EXPECT_EQ(
+        ProfileFiles(),
+        (Files{{"prefs.js", "// Mozilla\r\nuser_pref(\"app.update.last\", 17);\r" + kept +
+                                "user_pref(\"view_source.editor.external\", true);\r\r" +
+                                Pref("geo.enabled.extra", "true") + Pref("b", "\"geo.enabled\t\"")},
+               {"prefs.js.quorvane-backup", prefs}}));
+    EXPECT_EQ(customBackup, L"");
+}
+
+TEST_F(Engine, RestoreKeepsTheFirstBackupAndTheUsersOwnUserJs) {
+    SetProfileFiles(
+        {{"prefs.js", Pref("k", "1")}, {"prefs.js.quorvane-backup", ""}, {"user.js", kOwn}});
+    std::wstring customBackup;
+    ASSERT_EQ(RestorePreferences(&customBackup), kRestoreDone);
+    test::WriteFileBytes(ProfileFolder() / "prefs.js", Pref("geo.enabled", "false"));
+    ASSERT_EQ(RestorePreferences(), kRestoreDone);
+    const Files files = ProfileFiles();
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files.at("prefs.js.quorvane-backup"), Pref("k", "1"));
+    EXPECT_EQ(files.rbegin()->second, kOwn);
+    EXPECT_EQ(customBackup, test::ToProgramPath(ProfileFolder() / files.rbegin()->first));
+}
+
+TEST_F(Engine, RestoreChangesNothingWhenItCannotReadOrBackUp) {
+    EXPECT_EQ(RestorePreferences(), kRestoreCannotOpenPrefs);
+    SetProfileFiles({{"prefs.js", std::string(kMaxProfileFileSize + 1, 'x')}, {"user.js", "u"}});
+    EXPECT_EQ(RestorePreferences(), kRestorePrefsTooLarge);
+    // A profile folder so long that prefs.js fits 259 characters but its backup does not.
+    const std::size_t room = kPathCapacity - test::ToProgramPath(FirefoxFolder()).size() - 11;
+    WriteProfileList("[Profile0]\nPath=" + std::string(room, 'p'));
+    test::WriteFileBytes(FirefoxFolder() / std::string(room, 'p') / "prefs.js", kOwn);
+    EXPECT_EQ(RestorePreferences(), kRestoreBackupFailed);
+    EXPECT_EQ(test::ReadFileTree(FirefoxFolder() / std::string(room, 'p')).size(), 1u);
+    fs::remove(FirefoxFolder() / "profiles.ini");
+    EXPECT_EQ(RestorePreferences(), kRestoreCannotOpenPrefs);
+    EXPECT_EQ(ProfileFiles().size(), 2u);
+}
+
+const std::string kProfile = "Mozilla/Firefox/Profiles/p1.default/";
+
+std::string TodaysBackup() {
+    const std::time_t now = std::time(nullptr);
+    char name[40];
+    std::strftime(name, sizeof name, "user.js.custom-%Y-%m-%d.bak", std::localtime(&now));
+    return kProfile + name;
+}
+const auto Apply = +[] { return WritePreferences(nullptr, PrefSection{}, PrefSection{}) == 1; };
+const auto Restore = +[] { return RestorePreferences() == kRestoreDone; };
+const auto WriteInt = +[] { return WriteSettingInt("A", 7, kPrimaryRoot) == kSettingWritten; };
+const auto WriteText = +[] { return WriteSettingText("B", "1.0.1", kPrimaryRoot) == 0; };
+
+// Every file operation of an Apply, a Restore or a settings write made to fail in turn, n = 1,
+// 2, ... until the operation completes: each failure is reported and leaves every file byte for
+// byte its old or its new self, and no temporary file.
+TEST_F(Engine, EveryFileIsOldOrNewAndEveryFailureIsReported) {
+    const std::string prefs = kProfile + "prefs.js", userJs = kProfile + "user.js";
+    const std::string backup = prefs + ".quorvane-backup", old = Pref("geo.enabled", "false");
+    const std::pair<Files, bool (*)()> cases[] = {
+        {{{prefs, old}}, Apply},
+        {{{userJs, kOwn}}, Apply},
+        {{{userJs, kOwn}, {TodaysBackup(), "earlier"}}, Apply},
+        {{{userJs, kOwn}, {userJs + ".tmp", "crash"}, {userJs + ".1.tmp", "crash"}}, Apply},
+        {{{prefs, old}, {userJs, kOwn}}, Restore},
+        {{{prefs, old}}, Restore},
+        {{{prefs, old}, {backup, "old"}, {userJs, "x"}}, Restore},
+        {{{prefs, old}, {backup, ""}}, Restore},
+        {{}, WriteInt},
+        {{{"Kestrovan/Quorvane/settings.ini", "A=1\nB=\"1\"\n"}}, WriteText},
+    };
+    const auto state = [](const Files& files, const std::string& path) {
+        return files.count(path) != 0 ? files.at(path) : "<no file>";
+    };
+    int trials = 0;
+    for (const auto& [files, operation] : cases) {
+        SCOPED_TRACE(files.empty() ? "no files" : files.rbegin()->first);
+        Files before = files;
+        before["Mozilla/Firefox/profiles.ini"] = "[Profile0]\nPath=Profiles/p1.default\n";
+        test::WriteFileTree(folder_.Path(), before);
+        ASSERT_TRUE(operation());
+        const Files after = test::ReadFileTree(folder_.Path());
+        for (int n = 1;; ++n, ++trials) {
+            test::WriteFileTree(folder_.Path(), before);
+            platform::FailFileOperation(n);
+            const bool done = operation();
+            Files now = test::ReadFileTree(folder_.Path());
+            if (platform::FailFileOperation(0) < n) {
+                EXPECT_TRUE(done && now == after);
+                break;
+            }
+            EXPECT_FALSE(done) << "operation " << n << " failed unreported";
+            Files all = now;
+            all.insert(before.begin(), before.end());
+            all.insert(after.begin(), after.end());
+            for (const auto& [path, ignored] : all) {
+                EXPECT_TRUE(state(now, path) == state(before, path) ||
+                            state(now, path) == state(after, path))
+                    << path << " after a failure of operation " << n;
+            }
+        }
+    }
+    std::cout << "fault injection: " << trials << " trials, each leaving every file old or new\n";
+}
+
+#ifdef _WIN32
+// Firefox holds files open without sharing: such a backup is there, not missing, and is never
+// written over.
+TEST_F(Engine, BackupHeldOpenStopsRestore) {
+    const fs::path backup = ProfileFolder() / "prefs.js.quorvane-backup";
+    SetProfileFiles({{"prefs.js", kOwn}, {"prefs.js.quorvane-backup", "old"}});
+    const HANDLE lock = CreateFileW(test::ToProgramPath(backup).c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(RestorePreferences(), kRestoreBackupFailed);
+    CloseHandle(lock);
+    EXPECT_EQ(ProfileFiles(), (Files{{"prefs.js", kOwn}, {"prefs.js.quorvane-backup", "old"}}));
+}
+#endif
+
+}  // namespace
