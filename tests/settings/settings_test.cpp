@@ -212,15 +212,20 @@ TEST_F(SettingsStore, ArgumentRulesAndStatusCodes) {
     EXPECT_EQ(ReadSettingInt(longest.c_str(), 0, kPrimaryRoot), INT32_MIN);
     EXPECT_EQ(ReadSettingInt(tooLong.c_str(), 4, kPrimaryRoot) + ReadSettingInt("Key", 5, 2), 9);
     EXPECT_EQ(WriteSettingInt("Key", 1, 2), kSettingCannotWrite);
-    // A base folder so long that only the file name, 32 characters with its folders, would be cut
-    // at 259 characters.
+    // Base folders so long that the settings file's path (its last 32 characters are the
+    // folders and the name) would be cut at 259 characters, or that its temporary file's would
+    // (6 more: ".1.tmp").
     const std::wstring base = test::ToProgramPath(folder_.Path());
-    const std::wstring name(262 - base.size() - 1 - 32, L'd');
-    const fs::path product = folder_.Path() / fs::path(name) / "Kestrovan" / "Quorvane";
-    fs::create_directories(product);
-    test::SetEnvironment("APPDATA", base + L"\\" + name);
-    EXPECT_EQ(WriteSettingInt("Key", 1, kPrimaryRoot), kSettingCannotWrite);
-    EXPECT_TRUE(fs::is_empty(product));
+    for (const auto& [length, code] : {std::pair{262, kSettingCannotWrite},
+                                       {254, kSettingCannotWrite},
+                                       {253, kSettingWritten}}) {
+        const std::wstring name(length - base.size() - 1 - 32, L'd');
+        const fs::path product = folder_.Path() / fs::path(name) / "Kestrovan" / "Quorvane";
+        fs::create_directories(product);
+        test::SetEnvironment("APPDATA", base + L"\\" + name);
+        EXPECT_EQ(WriteSettingInt("Key", 1, kPrimaryRoot), code) << length;
+        EXPECT_EQ(fs::is_empty(product), code != kSettingWritten) << length;
+    }
     test::UnsetEnvironment("APPDATA");
     EXPECT_EQ(ReadSettingInt("Key", 9, kPrimaryRoot), 9);
     EXPECT_EQ(WriteSettingInt("Key", 1, kPrimaryRoot), kSettingCannotWrite);
