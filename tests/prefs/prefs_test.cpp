@@ -115,6 +115,9 @@ TEST(ChooseDefaultProfile, PrefersInstallDefaultThenDefaultFlagThenFirstProfile)
 // Each row: a profile list and where prefs.js is then looked for.
 TEST_F(Engine, LocatesFilesInsideTheDefaultProfile) {
     EXPECT_EQ(Locate(kRestoreBackupFileName), L"\\Profiles\\p1.default\\prefs.js.quorvane-backup");
+    wchar_t out[8];
+    EXPECT_EQ(LocateProfileFile(nullptr, 8, kPrefsFileName), nullptr);
+    EXPECT_EQ(LocateProfileFile(out, 0, kPrefsFileName), nullptr);
     const std::string elsewhere = Utf16ToUtf8(test::ToProgramPath(folder_.Path() / "e").c_str());
     const std::size_t room = kPathCapacity - test::ToProgramPath(FirefoxFolder()).size() - 11;
     const std::pair<std::string, std::wstring> cases[] = {

@@ -85,8 +85,8 @@ TEST(Utf, ConvertsBothWaysAndReplacesInvalidBytes) {
 // the wide routine widens each byte.
 TEST(ScrambledText, EndsAtTheFirstValueBelow32OrComesOutEmpty) {
     for (const auto& [values, clear] : std::vector<std::pair<std::string, std::string>>{
-             {"AB", ""},  // no value below 32 before k reaches L
-             {"ok\x1Fxy", "ok"},
+             {"AB", ""},            // no value below 32 before k reaches L
+             {"o k\x1Fxy", "o k"},  // a space is text
              {"a\0"s, "a"},
              {"\xE9\x61\x03", "\xE9\x61"},
              {std::string(120, 'z') + "\x05", std::string(120, 'z')},
