@@ -214,7 +214,8 @@ TEST_F(ServiceTest, CountsPerDayWithoutSingleRequests) {
              R"({"day":"2024-03-01","product":5,"version":100001,"edition":1,"fresh":0,"count":1}]},"reports":{"count":4,)",
              R"({"day":"2024-03-02","product":5,"version":100001,"edition":1,"build":19045,"usage":9,"count":2},)",
              R"({"day":"2024-03-02","product":5,"version":100001,"edition":1,"build":22631,"usage":9,"count":1},)",
-             R"({"day":"2024-03-01","product":5,"version":100001,"edition":1,"build":19045,"usage":9,"count":1}]},)"}) {
+             R"({"day":"2024-03-01","product":5,"version":100001,"edition":1,"build":19045,"usage":9,"count":1}]},)",
+             R"("storageFailures":0})"}) {
         EXPECT_NE(inspected.find(row), std::string::npos) << row << "\n" << inspected;
     }
     // clang-format on
