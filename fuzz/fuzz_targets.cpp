@@ -3,16 +3,20 @@
 // Where a property can be stated it is checked: a violation aborts, which counts as a crash.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <vector>
 
 #include "net/update_check.h"
 #include "prefs/custom_statements.h"
 #include "prefs/file_dialogs.h"
 #include "prefs/pref_reader.h"
+#include "prefs/pref_statements.h"
 #include "prefs/pref_writer.h"
 #include "prefs/profile_locator.h"
 #include "prefs/restore.h"
@@ -25,21 +29,323 @@ namespace fuzz {
 namespace fs = std::filesystem;
 using Input = std::string_view;
 
-void Check(bool property) {
-    property ? void() : std::abort();
+void Check(bool property, int line = __builtin_LINE()) {
+    if (!property) {
+        std::fprintf(stderr, "the property of line %d does not hold\n", line);
+        std::abort();
+    }
 }
 
-// The input's halves as prefs.js and user.js.
+// A reference reading of Firefox's statement rules, written for plainness rather than speed: the
+// text is first cut into a list of tokens, then the list into statements. The targets below hold
+// the real reader, Restore and the statement detector to it.
+namespace model {
+
+struct Token {
+    char kind;  // one of ()+,-; w (word) s (string) n (number) e (error)
+    std::string text;
+    std::uint64_t number = 0;
+    std::size_t begin = 0, end = 0;
+};
+
+struct Statement {
+    std::string keyword, name, value;  // value as AppendPrefValue writes it
+    PrefValueData data;
+    std::size_t begin, end;
+    bool good;
+};
+
+bool Letter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+bool Digit(char c) {
+    return c >= '0' && c <= '9';
+}
+int Hex(char c) {
+    const std::string digits = "0123456789abcdef";
+    const std::size_t at =
+        digits.find(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    return at == std::string::npos ? -1 : static_cast<int>(at);
+}
+
+void Utf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80) {
+        out += char(code);
+    } else if (code < 0x800) {
+        out += {char(0xC0 | code >> 6), char(0x80 | (code & 0x3F))};
+    } else if (code < 0x10000) {
+        out +=
+            {char(0xE0 | code >> 12), char(0x80 | (code >> 6 & 0x3F)), char(0x80 | (code & 0x3F))};
+    } else {
+        out += {char(0xF0 | code >> 18), char(0x80 | (code >> 12 & 0x3F)),
+                char(0x80 | (code >> 6 & 0x3F)), char(0x80 | (code & 0x3F))};
+    }
+}
+
+// Reads up to n hex digits at i; -1 (i left on the first non-digit) when fewer are there.
+long HexRun(const std::string& t, std::size_t& i, int n) {
+    long value = 0;
+    for (int k = 0; k < n; ++k, ++i) {
+        if (i >= t.size() || Hex(t[i]) < 0) {
+            return -1;
+        }
+        value = value * 16 + Hex(t[i]);
+    }
+    return value;
+}
+
+// A string from its opening quote at i; false for a malformed one. i ends after it.
+bool String(const std::string& t, std::size_t& i, std::string& out) {
+    const char quote = t[i++];
+    bool good = true;
+    for (;;) {
+        if (i >= t.size()) {
+            return false;
+        }
+        const char c = t[i++];
+        if (c == quote) {
+            return good;
+        }
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (i >= t.size()) {
+            return false;
+        }
+        const char e = t[i++];
+        const std::string simple = "\"'\\nr", meaning = "\"'\\\n\r";
+        if (simple.find(e) != std::string::npos) {
+            out += meaning[simple.find(e)];
+        } else if (e == 'x') {
+            const long v = HexRun(t, i, 2);
+            good = good && v > 0;
+            v > 0 ? void(out += char(v)) : void();
+        } else if (e == 'u') {
+            long v = HexRun(t, i, 4);
+            if (v >= 0xD800 && v <= 0xDBFF) {
+                long low = -1;
+                if (i < t.size() && t[i] == '\\' && ++i < t.size() && t[i] == 'u') {
+                    ++i;
+                    low = HexRun(t, i, 4);
+                }
+                v = low >= 0xDC00 && low <= 0xDFFF ? 0x10000 + (v - 0xD800) * 0x400 + low - 0xDC00
+                                                   : 0;
+            } else if (v >= 0xDC00 && v <= 0xDFFF) {
+                v = 0;
+            }
+            good = good && v > 0;
+            v > 0 ? Utf8(out, std::uint32_t(v)) : void();
+        } else {
+            good = false;
+            i -= (e == '\n' || e == '\r');  // a line end stays in the string
+        }
+    }
+}
+
+std::vector<Token> Tokens(const std::string& t) {
+    std::vector<Token> out;
+    std::size_t i = 0;
+    while (i < t.size()) {
+        const char c = t[i];
+        Token token{'e', "", 0, i, 0};
+        if (std::string(" \t\n\v\f\r").find(c) != std::string::npos) {
+            ++i;
+            continue;
+        }
+        if (c == '#' || t.compare(i, 2, "//") == 0) {
+            while (i < t.size() && t[i] != '\n' && t[i] != '\r') {
+                ++i;
+            }
+            continue;
+        }
+        if (t.compare(i, 2, "/*") == 0) {
+            const std::size_t close = t.find("*/", i + 2);
+            i = close == std::string::npos ? t.size() : close + 2;
+            if (close != std::string::npos) {
+                continue;
+            }
+        } else if (c == '/') {
+            i += 1 + (i + 1 < t.size() && t[i + 1] != '\n' && t[i + 1] != '\r');
+        } else if (std::string("()+,-;").find(c) != std::string::npos) {
+            token.kind = c;
+            ++i;
+        } else if (Letter(c)) {
+            while (i < t.size() && Letter(t[i])) {
+                ++i;
+            }
+            token.kind = 'w';
+            token.text = t.substr(token.begin, i - token.begin);
+        } else if (Digit(c)) {
+            while (i < t.size() && Digit(t[i])) {
+                ++i;
+            }
+            std::string digits = t.substr(token.begin, i - token.begin);
+            digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
+            const bool fits = digits.size() < 10 || (digits.size() == 10 && digits <= "4294967295");
+            if (fits && !(i < t.size() && Letter(t[i]))) {
+                token.kind = 'n';
+                token.number = std::stoull(digits);
+            }
+        } else if (c == '"' || c == '\'') {
+            token.kind = String(t, i, token.text) ? 's' : 'e';
+        } else {
+            ++i;
+        }
+        token.end = i;
+        out.push_back(token);
+    }
+    return out;
+}
+
+std::vector<Statement> Statements(std::string text) {
+    text = text.substr(0, text.find('\0'));
+    const std::vector<Token> tokens = Tokens(text);
+    const std::vector<std::string> keywords = {"pref", "user_pref", "sticky_pref", "lockPref"};
+    std::vector<Statement> out;
+    std::size_t k = 0;
+    while (k < tokens.size()) {
+        Statement s{"", "", "", {}, tokens[k].begin, text.size(), false};
+        const std::size_t first = k;
+        auto is = [&](std::size_t at, char kind) {
+            return at < tokens.size() && tokens[at].kind == kind;
+        };
+        std::size_t v = k + 4;  // the value's first token
+        bool good = is(k, 'w') &&
+                    std::find(keywords.begin(), keywords.end(), tokens[k].text) != keywords.end() &&
+                    is(k + 1, '(') && is(k + 2, 's') && is(k + 3, ',');
+        if (good && is(v, 'w') && (tokens[v].text == "true" || tokens[v].text == "false")) {
+            s.data.type = PrefValueType::kBool;
+            s.data.boolValue = tokens[v].text == "true";
+        } else if (good && is(v, 's')) {
+            s.data.type = PrefValueType::kString;
+        } else if (good && (is(v, 'n') || ((is(v, '-') || is(v, '+')) && is(v + 1, 'n')))) {
+            const bool sign = !is(v, 'n'), negative = is(v, '-');
+            const std::uint64_t n = tokens[v + sign].number;
+            good = n <= 2147483647u + std::uint64_t(negative);
+            s.data.type = PrefValueType::kInt;
+            s.data.intValue = std::int32_t(negative ? -std::int64_t(n) : std::int64_t(n));
+            v += sign;
+        } else {
+            good = false;
+        }
+        if (good && is(v + 1, ')') && is(v + 2, ';')) {
+            s.keyword = tokens[k].text;
+            s.name = tokens[k + 2].text;
+            s.data.text = tokens[v].text;
+            AppendPrefValue(s.value, s.data);
+            s.good = true;
+            s.end = tokens[v + 2].end;
+            k = v + 3;
+        } else {
+            // Skipped up to and including the next ';': no ';' stands before the token where the
+            // statement went wrong, so the search may start at its first token.
+            k = first;
+            while (k < tokens.size() && tokens[k].kind != ';') {
+                ++k;
+            }
+            s.end = k < tokens.size() ? tokens[k].end : text.size();
+            ++k;
+        }
+        out.push_back(s);
+    }
+    return out;
+}
+
+}  // namespace model
+
+// Records the real reader's statements and skipped stretches in the model's form.
+class Recorder : public StatementVisitor {
+public:
+    std::vector<model::Statement> seen;
+    void OnStatement(const PrefStatement& s) override {
+        const char* keywords[] = {"pref", "user_pref", "sticky_pref", "lockPref"};
+        model::Statement statement{
+            keywords[int(s.keyword)], std::string(s.name), "", {}, s.begin, s.end, true};
+        AppendPrefValue(statement.value, s.value);
+        seen.push_back(statement);
+    }
+    void OnMalformed(std::size_t begin, std::size_t end) override {
+        seen.push_back({"", "", "", {}, begin, end, false});
+    }
+};
+
+bool Same(const std::vector<model::Statement>& a, const std::vector<model::Statement>& b) {
+    auto key = [](const model::Statement& s) {
+        return std::tie(s.keyword, s.name, s.value, s.begin, s.end, s.good);
+    };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](const auto& x, const auto& y) { return key(x) == key(y); });
+}
+
+// The box or path a catalogue option shows after the model's statements of prefs.js and user.js:
+// the last user value of the default's type, unless a lockPref (the first of the right type)
+// holds it.
+std::string ModelShows(const PrefOption& option, const std::vector<model::Statement>& all) {
+    const bool text = option.kind == PrefKind::Text;
+    const bool none = option.firefoxDefault == FirefoxDefault::kNone;
+    std::string user, locked, userType, lockType;
+    for (const model::Statement& s : all) {
+        const std::string type = s.value.empty()                           ? ""
+                                 : s.value[0] == '"'                       ? "s"
+                                 : s.value == "true" || s.value == "false" ? "b"
+                                                                           : "n";
+        const std::string typeNow =
+            none ? (lockType.empty() ? userType : lockType) : (text ? "s" : "b");
+        if (!s.good || s.name != option.preference) {
+            continue;
+        }
+        if (s.keyword == "user_pref" && (typeNow == type || (none && lockType.empty()))) {
+            user = s.value, userType = type;
+        } else if (s.keyword == "lockPref" && locked.empty() &&
+                   (typeNow.empty() || typeNow == type)) {
+            locked = s.value, lockType = type;
+        }
+    }
+    return locked.empty() ? user : locked;
+}
+
+// The input's halves as prefs.js and user.js: the reader sees the model's statements, and every
+// box shows what the model says Firefox uses.
 void PrefReader(Input input) {
-    PrefSection misc{}, privacy{};
     const std::size_t half = input.size() / 2;
+    std::vector<model::Statement> all;
+    for (const Input text : {input.substr(0, half), input.substr(half)}) {
+        Recorder real;
+        ReadStatements(text, real);
+        const std::vector<model::Statement> expected = model::Statements(std::string(text));
+        Check(Same(real.seen, expected));
+        all.insert(all.end(), expected.begin(), expected.end());
+    }
+    PrefSection misc{}, privacy{};
     ParsePreferences(input.substr(0, half), input.substr(half), misc, privacy);
+    for (const PrefOption& option : kPrefCatalogue) {
+        const PrefRecord& record = RecordOf(option, misc, privacy);
+        const std::string shown = ModelShows(option, all);
+        std::string read = record.current.text;
+        const bool cut = read.size() == kPrefTextCapacity - 1;  // a text longer than a record
+        const bool tooLong = shown.size() >= kPrefTextCapacity && record.found == 0 && read.empty();
+        if (option.kind == PrefKind::Text) {
+            read.clear();
+            AppendPrefValue(read, {PrefValueType::kString, false, 0, record.current.text});
+            Check(cut ||
+                  (record.found ? read == shown : shown.empty() && record.current.text[0] == 0));
+        } else if (shown == "true" || shown == "false") {
+            Check(record.found == 1 && record.current.text[0] == '\0' &&
+                  record.current.flag ==
+                      ((shown == "true") != (option.kind == PrefKind::InvertedBool)));
+        } else {
+            Check(record.current.flag == DefaultFlag(option) &&
+                  (tooLong || (read == shown && record.found == !shown.empty())));
+        }
+    }
 }
 
-// Two bytes of box states and an editor path: what the writer writes reads back the same.
+// Three bytes of box states and an editor path: what the writer writes reads back the same, the
+// path while the editor switch is ticked or was unticked already.
 void PrefWriter(Input input) {
-    const std::string path(input.substr(std::min<std::size_t>(2, input.size())));
-    if (input.size() < 2 || path.find('\0') != path.npos || !IsSafeEditorPath(path.c_str())) {
+    const std::string path(input.substr(std::min<std::size_t>(3, input.size())));
+    if (input.size() < 3 || path.find('\0') != path.npos || path.size() >= kPrefTextCapacity) {
         return;
     }
     const unsigned states = std::uint8_t(input[0]) | std::uint8_t(input[1]) << 8;
@@ -48,34 +354,57 @@ void PrefWriter(Input input) {
         RecordOf(kPrefCatalogue[i], misc, privacy).found = 1;
         SetPendingFlag(RecordOf(kPrefCatalogue[i], misc, privacy), states >> i & 1);
     }
+    misc[5].current.flag = std::uint8_t(input[2]) & 1;
     SetPendingText(misc[6], path.c_str());
     char text[kPrefOutputCapacity] = "";
     AppendStatements(text, misc, privacy);
     ParsePreferences("", text, readMisc, readPrivacy);
+    const bool pathKept = misc[5].pending.flag == 1 || misc[5].current.flag == 0;
     for (const PrefOption& option : kPrefCatalogue) {
         const PrefRecord& read = RecordOf(option, readMisc, readPrivacy);
         Check(option.kind == PrefKind::Text
-                  ? read.current.text == (misc[5].pending.flag == 1 ? path : "")
+                  ? read.current.text == (pathKept ? path : "")
                   : read.current.flag == RecordOf(option, misc, privacy).pending.flag);
     }
 }
 
-// Restore keeps every line (ended by CR, LF or CR LF) that names no managed preference in
-// quotes, byte for byte, and drops the others.
+// Restore takes out exactly what the model reads as statements for names of the restore list,
+// each with its lines when only blanks stand beside it there: reading what is left gives the
+// model's other statements, and every other byte is kept.
 void RestoreFilter(Input input) {
-    std::string kept(input.size(), '\0'), expected;
-    kept.resize(KeepUnmanagedLines(input, kept.data()));
-    for (std::size_t at = 0, end = 0; at < input.size(); at = end) {
-        end = std::min(input.find_first_of("\r\n", at), input.size() - 1) + 1;
-        end += input.substr(end - 1, 2) == "\r\n";
-        const Input line = input.substr(at, end - at);
-        bool named = false;
-        for (const char* name : kRestoreNameList) {
-            named = named || line.find('"' + std::string(name) + '"') != line.npos;
+    std::string kept(input.size(), '\0');
+    kept.resize(RemoveManagedStatements(input, kept.data()));
+    const std::string text(input), read = text.substr(0, text.find('\0'));
+    const auto blank = [&](std::size_t from, std::size_t to) {
+        return read.substr(from, to - from).find_first_not_of(" \t\v\f") == std::string::npos;
+    };
+    std::string expected;
+    std::size_t copied = 0;
+    std::vector<std::string> others;
+    for (const model::Statement& s : model::Statements(text)) {
+        const bool managed =
+            s.good && std::any_of(std::begin(kRestoreNameList), std::end(kRestoreNameList),
+                                  [&](const char* n) { return s.name == n; });
+        if (!managed) {
+            others.push_back(s.good ? s.keyword + s.name + "=" + s.value : "!");
+            continue;
         }
-        expected += named ? "" : line;
+        std::size_t from = s.begin, to = s.end;
+        const std::size_t start = s.begin == 0 ? 0 : read.find_last_of("\r\n", s.begin - 1) + 1;
+        const std::size_t stop = std::min(read.find_first_of("\r\n", s.end), read.size());
+        if (blank(start, s.begin) && blank(s.end, stop)) {
+            from = start;
+            to = stop + (stop < read.size()) + (read.compare(stop, 2, "\r\n") == 0);
+        }
+        expected += text.substr(copied, from - copied);
+        copied = to;
     }
-    Check(kept == expected);
+    Check(kept == expected + text.substr(copied));
+    std::vector<std::string> after;
+    for (const model::Statement& s : model::Statements(kept)) {
+        after.push_back(s.good ? s.keyword + s.name + "=" + s.value : "!");
+    }
+    Check(after == others);
 }
 
 void ProfileList(Input input) {
@@ -131,13 +460,16 @@ void FileFilter(Input input) {
     }
 }
 
-// A text without statements of the user's own stays so with one more managed statement, and
-// stops being so with one foreign statement.
+// The user's own statements are anything the model reads as other than a user_pref statement for
+// a catalogue preference, and anything after a zero byte.
 void CustomStatements(Input input) {
-    if (!HoldsForeignStatement(input)) {
-        Check(!HoldsForeignStatement(std::string(input) + "\nuser_pref(\"geo.enabled\", true);"));
-        Check(HoldsForeignStatement(std::string(input) + "\nuser_pref(\"my.own\", true);"));
+    bool foreign = input.find('\0') != input.npos;
+    for (const model::Statement& s : model::Statements(std::string(input))) {
+        foreign = foreign || !s.good || s.keyword != "user_pref" ||
+                  std::none_of(std::begin(kPrefCatalogue), std::end(kPrefCatalogue),
+                               [&](const PrefOption& o) { return s.name == o.preference; });
     }
+    Check(HoldsForeignStatement(input) == foreign);
 }
 
 }  // namespace fuzz

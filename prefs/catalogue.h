@@ -16,8 +16,9 @@ enum class PrefKind {
     Text,          // a quoted text, backslashes doubled in the file
 };
 
-// The value Firefox uses while a preference is set in neither file.
-enum class FirefoxDefault { kFalse, kTrue, kEmptyText };
+// The value Firefox uses while a preference is set in neither file; kNone for a name Firefox does
+// not define, which then takes a value of any type.
+enum class FirefoxDefault { kFalse, kTrue, kEmptyText, kNone };
 
 // One row of the option table.
 struct PrefOption {
@@ -49,7 +50,7 @@ inline constexpr PrefOption kPrefCatalogue[] = {
     {1, 0, "chb1_0", L"Disable WebRTC", "media.peerconnection.enabled", PrefKind::InvertedBool,
      FirefoxDefault::kTrue, true},
     {1, 1, "chb1_1", L"Disable website can read installed plugins", "read plugins", PrefKind::Bool,
-     FirefoxDefault::kFalse, false},
+     FirefoxDefault::kNone, false},
     // "Disable ..." and "Prevent ..." switch a feature off: ticked stores false.
     {1, 2, "chb1_2", L"Disable website can read how much battery mobile device has",
      "dom.battery.enabled", PrefKind::InvertedBool, FirefoxDefault::kTrue, false},
@@ -62,7 +63,7 @@ inline constexpr PrefOption kPrefCatalogue[] = {
 inline constexpr std::size_t kPrefOptionCount = std::size(kPrefCatalogue);
 
 // The box state that Firefox's default stands for: what an option shows while its preference is
-// absent ("read plugins" is no preference of Firefox's: absent, it reads as false).
+// absent ("read plugins" is no preference of Firefox's: absent, its box is unticked).
 constexpr std::uint32_t DefaultFlag(const PrefOption& option) {
     const bool isSet = option.firefoxDefault == FirefoxDefault::kTrue;
     return option.kind == PrefKind::InvertedBool ? !isSet : isSet;
@@ -86,13 +87,11 @@ inline constexpr const char* kRestoreNameList[] = {
 };
 inline constexpr std::size_t kRestoreNameCount = std::size(kRestoreNameList);
 
-// The two boolean words of a preference statement; the reader recognises them by their lengths.
+// The two boolean words of a preference statement.
 inline constexpr auto kSetLiteral = Scramble("true");
 inline constexpr auto kClearLiteral = Scramble("false");
-inline constexpr std::size_t kSetLiteralLength = 4;
-inline constexpr std::size_t kClearLiteralLength = 5;
 
-// The keyword that opens every preference statement a profile file holds.
+// The keyword of the statements the writer puts in user.js.
 inline constexpr auto kStatementKeyword = Scramble("user_pref(");
 
 // Capacity of a text value: at most 1024 bytes of UTF-8 and a terminating zero.

@@ -1,13 +1,13 @@
 // Recognising the statements this program writes to user.js, and backing up everything else.
 #include "prefs/custom_statements.h"
 
-#include <algorithm>
 #include <ctime>
 #include <cwchar>
 #include <iterator>
 #include <vector>
 
 #include "prefs/catalogue.h"
+#include "prefs/pref_statements.h"
 #include "prefs/profile_file.h"
 #include "settings/atomic_file.h"
 #include "settings/platform.h"
@@ -15,92 +15,6 @@
 namespace {
 
 constexpr int kMaxBackupsPerDay = 99;
-
-// Reads a user preference file token by token, as Firefox's own parser does: blanks and three
-// kinds of comment between the tokens.
-class StatementScanner {
-public:
-    explicit StatementScanner(std::string_view text) : text_(text) {}
-
-    bool AtEnd() const { return at_ == text_.size(); }
-
-    // Skips blanks and comments; false at a block comment that never ends.
-    bool SkipSpace() {
-        while (!AtEnd()) {
-            const std::string_view rest = text_.substr(at_);
-            if (rest.front() == ' ' || rest.front() == '\t' || rest.front() == '\r' ||
-                rest.front() == '\n') {
-                ++at_;
-            } else if (rest.substr(0, 2) == "//" || rest.front() == '#') {
-                at_ = std::min(text_.size(), text_.find_first_of("\r\n", at_));
-            } else if (rest.substr(0, 2) == "/*") {
-                const std::size_t end = text_.find("*/", at_ + 2);
-                if (end == std::string_view::npos) {
-                    return false;
-                }
-                at_ = end + 2;
-            } else {
-                break;
-            }
-        }
-        return true;
-    }
-
-    // The token, then what follows it up to the next token.
-    bool Take(std::string_view token) {
-        if (text_.substr(at_, token.size()) != token) {
-            return false;
-        }
-        at_ += token.size();
-        return SkipSpace();
-    }
-
-    // A quoted text in single or double quotes; escaped is set when it holds a backslash.
-    bool TakeString(std::string_view& content, bool& escaped) {
-        if (AtEnd() || (text_[at_] != '"' && text_[at_] != '\'')) {
-            return false;
-        }
-        const char quote = text_[at_];
-        escaped = false;
-        for (std::size_t next = at_ + 1; next < text_.size(); ++next) {
-            if (text_[next] == '\\') {
-                escaped = true;
-                ++next;
-            } else if (text_[next] == quote) {
-                content = text_.substr(at_ + 1, next - at_ - 1);
-                at_ = next + 1;
-                return SkipSpace();
-            }
-        }
-        return false;
-    }
-
-    // true, false, a quoted text or a whole number with an optional sign.
-    bool TakeValue() {
-        std::string_view content;
-        bool escaped = false;
-        if (Take("true") || Take("false") || TakeString(content, escaped)) {
-            return true;
-        }
-        std::size_t next = at_;
-        if (next < text_.size() && (text_[next] == '+' || text_[next] == '-')) {
-            ++next;
-        }
-        const std::size_t digits = next;
-        while (next < text_.size() && text_[next] >= '0' && text_[next] <= '9') {
-            ++next;
-        }
-        if (next == digits) {
-            return false;
-        }
-        at_ = next;
-        return SkipSpace();
-    }
-
-private:
-    std::string_view text_;
-    std::size_t at_ = 0;
-};
 
 bool IsCatalogueName(std::string_view name) {
     for (const PrefOption& option : kPrefCatalogue) {
@@ -111,13 +25,18 @@ bool IsCatalogueName(std::string_view name) {
     return false;
 }
 
-bool TakeManagedStatement(StatementScanner& scanner) {
-    std::string_view name;
-    bool escaped = false;
-    return scanner.Take("user_pref") && scanner.Take("(") && scanner.TakeString(name, escaped) &&
-           !escaped && IsCatalogueName(name) && scanner.Take(",") && scanner.TakeValue() &&
-           scanner.Take(")") && scanner.Take(";");
-}
+// Looks for anything but user_pref statements for catalogue preferences; comments and blanks
+// between statements are not the user's own.
+class ForeignStatementFinder : public StatementVisitor {
+public:
+    bool found = false;
+
+    void OnStatement(const PrefStatement& statement) override {
+        found = found || statement.keyword != StatementKeyword::kUserPref ||
+                !IsCatalogueName(statement.name);
+    }
+    void OnMalformed(std::size_t, std::size_t) override { found = true; }
+};
 
 // path + ".custom-YYYY-MM-DD[-n].bak" for attempt n (1 has no number).
 std::wstring BackupName(const wchar_t* path, const std::tm& day, int attempt) {
@@ -134,16 +53,12 @@ std::wstring BackupName(const wchar_t* path, const std::tm& day, int attempt) {
 }  // namespace
 
 bool HoldsForeignStatement(std::string_view text) {
-    StatementScanner scanner(text);
-    if (!scanner.SkipSpace()) {
-        return true;
+    if (text.find('\0') != std::string_view::npos) {
+        return true;  // Firefox stops reading there; what follows is the user's all the same
     }
-    while (!scanner.AtEnd()) {
-        if (!TakeManagedStatement(scanner)) {
-            return true;
-        }
-    }
-    return false;
+    ForeignStatementFinder finder;
+    ReadStatements(text, finder);
+    return finder.found;
 }
 
 CustomBackup BackUpCustomStatements(const wchar_t* path, std::wstring& backup) {

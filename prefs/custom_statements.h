@@ -6,9 +6,9 @@
 #include <string_view>
 
 // True unless the text holds nothing but comments and user_pref statements for catalogue
-// preferences. Anything not recognised as such (another statement keyword, another name, a
-// value or a syntax Firefox might read differently) counts as the user's own: when in doubt, the
-// file is kept.
+// preferences, as Firefox reads them. Anything else (another statement keyword, another name, a
+// malformed statement, text after a zero byte) counts as the user's own: when in doubt, the file
+// is kept.
 bool HoldsForeignStatement(std::string_view text);
 
 enum class CustomBackup {

@@ -1,8 +1,6 @@
-// The preference reader: a search for each quoted name, not a statement parser, so that it reads
-// whatever Firefox and this program write without caring about the rest of the file.
+// The preference reader: one pass over prefs.js and one over user.js, following Firefox's rules
+// for which statement's value is in force.
 #include "prefs/pref_reader.h"
-
-#include <cstring>
 
 #include "prefs/profile_file.h"
 #include "prefs/profile_locator.h"
@@ -10,94 +8,63 @@
 
 namespace {
 
-constexpr std::size_t kMaxCollected = kRawValueCapacity - 1;  // reaching it empties the value
-constexpr std::size_t kEscapeScratchCapacity = 1025;
-constexpr std::size_t kCollapsedPathCapacity = 1024;
-
-// Collects bytes into a value buffer; once kMaxCollected bytes are in, the value is dropped.
-class ValueCollector {
-public:
-    explicit ValueCollector(char* value) : value_(value) { value_[0] = '\0'; }
-
-    bool Empty() const { return length_ == 0; }
-    // Returns false once the value has grown too long (it is then empty).
-    bool Add(char c) {
-        value_[length_++] = c;
-        if (length_ == kMaxCollected) {
-            length_ = 0;
-            value_[0] = '\0';
-            return false;
+// Firefox's own default of a catalogue preference, if Firefox defines one.
+bool FirefoxDefaultOf(std::string_view name, HeldPrefValue& value) {
+    for (const PrefOption& option : kPrefCatalogue) {
+        if (name == option.preference && option.firefoxDefault != FirefoxDefault::kNone) {
+            value.type = option.firefoxDefault == FirefoxDefault::kEmptyText
+                             ? PrefValueType::kString
+                             : PrefValueType::kBool;
+            value.boolValue = option.firefoxDefault == FirefoxDefault::kTrue;
+            return true;
         }
-        value_[length_] = '\0';
-        return true;
-    }
-
-private:
-    char* value_;
-    std::size_t length_ = 0;
-};
-
-// A quoted value: everything up to the closing quote; an escaped character is kept with its
-// backslash, for EscapePrefText to collapse later.
-void CollectQuoted(std::string_view text, std::size_t at, ValueCollector& value) {
-    for (; at < text.size() && text[at] != '"'; ++at) {
-        if (text[at] == '\\' && at + 1 < text.size()) {
-            if (!value.Add(text[at++])) {
-                return;
-            }
-        }
-        if (!value.Add(text[at])) {
-            return;
-        }
-    }
-}
-
-// A bare value: leading spaces skipped, quotes skipped, ends at ')' or the end of the text.
-void CollectBare(std::string_view text, std::size_t at, ValueCollector& value) {
-    for (; at < text.size() && text[at] != ')'; ++at) {
-        const char c = text[at];
-        if ((c == ' ' && value.Empty()) || c == '"') {
-            continue;
-        }
-        if (!value.Add(c)) {
-            return;
-        }
-    }
-}
-
-std::size_t SkipLeadingSpaces(std::string_view text, std::size_t at) {
-    while (at < text.size() && text[at] == ' ') {
-        ++at;
-    }
-    return at;
-}
-
-bool RecogniseBool(std::string_view value, bool& isSet) {
-    char literal[kUnscrambledCapacity];
-    if (value.size() == kSetLiteralLength && value == Unscramble(literal, kSetLiteral)) {
-        isSet = true;
-        return true;
-    }
-    if (value.size() == kClearLiteralLength && value == Unscramble(literal, kClearLiteral)) {
-        isSet = false;
-        return true;
     }
     return false;
 }
 
-// Shared body of the two boolean parsers; storedIfSet is what a set literal means for the box.
-void ParseBoolean(PrefRecord& record, std::string_view prefsText, std::string_view userText,
-                  const char* name, std::uint32_t defaultValue, std::uint32_t storedIfSet) {
-    record.current.flag = defaultValue;
+// Firefox keeps a preference's type once it has a default: a user value must match it. A default
+// must match the type the preference has so far, from its default or else its user value.
+bool TypeAllows(const ResolvedPref& pref, const PrefStatement& statement) {
+    const PrefValueType type = statement.value.type;
+    if (pref.hasDefault) {
+        return pref.defaultValue.type == type;
+    }
+    const bool setsDefault = statement.keyword != StatementKeyword::kUserPref;
+    return !setsDefault || !pref.hasUser || pref.userValue.type == type;
+}
+
+// A value of another type than a box shows is written back as it stands while the box is left
+// alone; it is kept, in the record's text, only when it fits there whole.
+void KeepForeignValue(PrefRecord& record, const HeldPrefValue& value) {
+    std::string kept;
+    AppendPrefValue(kept, value.View());
+    if (kept.size() < kPrefTextCapacity) {
+        BoundedCopy(record.current.text, kept.c_str(), kPrefTextCapacity);
+        record.found = 1;
+    }
+}
+
+void SetRecord(const PrefOption& option, const ResolvedPref& pref, PrefRecord& record) {
+    record.current.flag = DefaultFlag(option);
+    record.current.text[0] = '\0';
     record.found = 0;
-    char value[kRawValueCapacity];
-    for (std::string_view text : {userText, prefsText}) {
-        bool isSet = false;
-        if (FindPrefValue(text, name, value) && RecogniseBool(value, isSet)) {
-            record.current.flag = isSet ? storedIfSet : 1 - storedIfSet;
-            record.found = 1;
-            return;
+    const HeldPrefValue* value = pref.InForce();
+    if (value == nullptr) {
+        return;
+    }
+    const std::uint32_t found = pref.SetByFiles() ? 1 : 0;
+    if (option.kind == PrefKind::Text) {
+        if (value->type == PrefValueType::kString) {
+            BoundedCopy(record.current.text, value->text.c_str(), kPrefTextCapacity);
+            record.found = found;
         }
+    } else if (value->type == PrefValueType::kBool) {
+        const bool checked =
+            option.kind == PrefKind::InvertedBool ? !value->boolValue : value->boolValue;
+        record.current.flag = checked ? 1 : 0;
+        record.found = found;
+    } else if (found == 1) {
+        KeepForeignValue(record, *value);
     }
 }
 
@@ -112,101 +79,66 @@ bool LoadProfileText(ScrambledText fileName, FileText& text) {
 
 }  // namespace
 
-bool FindPrefValue(std::string_view text, const char* name, char* value) {
-    value[0] = '\0';
-    char keyword[kUnscrambledCapacity];
-    const std::size_t statement = text.find(Unscramble(keyword, kStatementKeyword));
-    if (statement == std::string_view::npos) {
-        return false;
-    }
-    const std::size_t firstQuote = text.find('"', statement + std::strlen(keyword));
-    if (firstQuote == std::string_view::npos) {
-        return false;
-    }
-    char key[kRawValueCapacity];
-    BoundedCopy(key, "\"", sizeof key);
-    BoundedAppend(key, name, sizeof key);
-    BoundedAppend(key, "\"", sizeof key);
-    const std::size_t at = text.find(key, firstQuote);
-    if (at == std::string_view::npos) {
-        return false;
-    }
-    const std::size_t comma = text.find(',', at + std::strlen(key));
-    if (comma == std::string_view::npos) {
-        return false;
-    }
-    ValueCollector collector(value);
-    const std::size_t start = SkipLeadingSpaces(text, comma + 1);
-    if (start < text.size() && text[start] == '"') {
-        CollectQuoted(text, start + 1, collector);
-    } else {
-        CollectBare(text, start, collector);
-    }
-    return true;
+void HeldPrefValue::Assign(const PrefValueData& value) {
+    type = value.type;
+    boolValue = value.boolValue;
+    intValue = value.intValue;
+    text.assign(value.text);
 }
 
-void ParseInvertedBoolPref(PrefRecord& record, std::string_view prefsText,
-                           std::string_view userText, const char* name,
-                           std::uint32_t defaultValue) {
-    ParseBoolean(record, prefsText, userText, name, defaultValue, 0);
+PrefValueData HeldPrefValue::View() const {
+    PrefValueData value;
+    value.type = type;
+    value.boolValue = boolValue;
+    value.intValue = intValue;
+    value.text = text;
+    return value;
 }
 
-void ParseBoolPref(PrefRecord& record, std::string_view prefsText, std::string_view userText,
-                   const char* name, std::uint32_t defaultValue) {
-    ParseBoolean(record, prefsText, userText, name, defaultValue, 1);
-}
-
-void ParseTextPref(PrefRecord& record, std::string_view prefsText, std::string_view userText,
-                   const char* name, const char* defaultText) {
-    BoundedCopy(record.current.text, defaultText, kPrefTextCapacity);
-    record.found = 0;
-    char value[kRawValueCapacity];
-    for (std::string_view text : {userText, prefsText}) {
-        if (FindPrefValue(text, name, value)) {
-            BoundedCopy(record.current.text, value, kPrefTextCapacity);
-            record.found = 1;
-            return;
-        }
+const HeldPrefValue* ResolvedPref::InForce() const {
+    if (locked || (!hasUser && hasDefault)) {
+        return &defaultValue;
     }
+    return hasUser ? &userValue : nullptr;
 }
 
-void EscapePrefText(char* text, std::size_t capacity, int collapse) {
-    char scratch[kEscapeScratchCapacity] = {};
-    const std::size_t limit = kEscapeScratchCapacity - 1;
-    std::size_t written = 0;
-    for (const char* next = text; *next != '\0' && written < limit; ++next) {
-        scratch[written++] = *next;
-        if (*next != '\\') {
+void PrefResolver::Watch(std::string_view name) {
+    ResolvedPref& pref = prefs_.emplace_back();
+    pref.name = name;
+    pref.hasDefault = FirefoxDefaultOf(name, pref.defaultValue);
+}
+
+void PrefResolver::OnStatement(const PrefStatement& statement) {
+    for (ResolvedPref& pref : prefs_) {
+        if (pref.name.size() != statement.name.size() || pref.name != statement.name) {
             continue;
         }
-        if (collapse != 0) {
-            if (next[1] == '\\') {
-                ++next;
-            }
-        } else if (written < limit) {
-            scratch[written++] = '\\';
+        if (!TypeAllows(pref, statement)) {
+            return;
         }
+        if (statement.keyword == StatementKeyword::kUserPref) {
+            pref.userValue.Assign(statement.value);
+            pref.hasUser = true;
+        } else if (statement.keyword == StatementKeyword::kLockPref && !pref.locked) {
+            pref.defaultValue.Assign(statement.value);
+            pref.hasDefault = true;
+            pref.locked = true;
+        }
+        return;
     }
-    BoundedCopy(text, scratch, capacity);
 }
 
 void ParsePreferences(std::string_view prefsText, std::string_view userText, PrefSection& misc,
                       PrefSection& privacy) {
+    PrefResolver resolver;
     for (const PrefOption& option : kPrefCatalogue) {
-        PrefRecord& record = RecordOf(option, misc, privacy);
-        switch (option.kind) {
-            case PrefKind::InvertedBool:
-                ParseInvertedBoolPref(record, prefsText, userText, option.preference,
-                                      DefaultFlag(option));
-                break;
-            case PrefKind::Bool:
-                ParseBoolPref(record, prefsText, userText, option.preference, DefaultFlag(option));
-                break;
-            case PrefKind::Text:
-                ParseTextPref(record, prefsText, userText, option.preference, "");
-                EscapePrefText(record.current.text, kCollapsedPathCapacity, 1);
-                break;
-        }
+        resolver.Watch(option.preference);
+    }
+    resolver.Read(prefsText);
+    resolver.Read(userText);
+    for (std::size_t i = 0; i < kPrefOptionCount; ++i) {
+        const PrefOption& option = kPrefCatalogue[i];
+        SetRecord(option, resolver.Prefs()[i], RecordOf(option, misc, privacy));
     }
 }
 

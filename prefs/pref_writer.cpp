@@ -6,17 +6,15 @@
 #include <new>
 
 #include "prefs/custom_statements.h"
-#include "prefs/pref_reader.h"
+#include "prefs/pref_statements.h"
 #include "prefs/profile_locator.h"
 #include "settings/atomic_file.h"
 #include "settings/text_util.h"
 
 namespace {
 
-constexpr auto kBoolLineSuffix = Scramble(");");
-constexpr auto kTextLineSuffix = Scramble("\");");
-constexpr char kBoolSeparator[] = "\", ";
-constexpr char kTextSeparator[] = "\", \"";
+constexpr auto kLineSuffix = Scramble(");");
+constexpr char kValueSeparator[] = "\", ";
 constexpr char kLineEnd[] = "\n";
 
 void AppendLinePrefix(char* output, std::size_t capacity, const char* name) {
@@ -28,6 +26,27 @@ void AppendLinePrefix(char* output, std::size_t capacity, const char* name) {
 
 bool ShouldWrite(const PrefRecord& record) {
     return record.found == 1 || record.current.flag != record.pending.flag;
+}
+
+// The editor path is written while the switch is ticked, and kept while it stays unticked; only
+// unticking it clears the path.
+bool WritesEditorPath(const PrefRecord& editorSwitch) {
+    return editorSwitch.pending.flag == 1 || editorSwitch.current.flag == 0;
+}
+
+// A box's preference that holds a value of another type (a number, a text) keeps it while the box
+// is left as it was read.
+bool KeepsForeignValue(const PrefRecord& record) {
+    return record.current.text[0] != '\0' && record.pending.flag == record.current.flag;
+}
+
+void AppendRawPrefLine(char* output, std::size_t capacity, const char* name, const char* value) {
+    char suffix[kUnscrambledCapacity];
+    AppendLinePrefix(output, capacity, name);
+    BoundedAppend(output, kValueSeparator, capacity);
+    BoundedAppend(output, value, capacity);
+    BoundedAppend(output, Unscramble(suffix, kLineSuffix), capacity);
+    BoundedAppend(output, kLineEnd, capacity);
 }
 
 // The box state as the literal Firefox stores: inverted options store false when ticked.
@@ -43,12 +62,10 @@ void AppendStatements(char* output, const PrefSection& misc, const PrefSection& 
     for (const PrefOption& option : kPrefCatalogue) {
         const PrefRecord& record = RecordOf(option, misc, privacy);
         if (option.kind == PrefKind::Text) {
-            char path[kPrefTextCapacity] = {};
-            if (editorSwitch.pending.flag == 1) {
-                BoundedCopy(path, record.pending.text, sizeof path);
-                EscapePrefText(path, sizeof path, 0);
-            }
-            AppendTextPrefLine(output, kPrefOutputCapacity, option.preference, path);
+            AppendTextPrefLine(output, kPrefOutputCapacity, option.preference,
+                               WritesEditorPath(editorSwitch) ? record.pending.text : "");
+        } else if (KeepsForeignValue(record)) {
+            AppendRawPrefLine(output, kPrefOutputCapacity, option.preference, record.current.text);
         } else if (ShouldWrite(record)) {
             AppendBoolPrefLine(output, kPrefOutputCapacity, option.preference,
                                StoresSetLiteral(option, record.pending.flag));
@@ -90,20 +107,17 @@ bool PendingEditorPathIsUnsafe(const PrefSection& misc) {
 
 void AppendBoolPrefLine(char* output, std::size_t capacity, const char* name, bool setLiteral) {
     char word[kUnscrambledCapacity];
-    AppendLinePrefix(output, capacity, name);
-    BoundedAppend(output, kBoolSeparator, capacity);
-    BoundedAppend(output, Unscramble(word, setLiteral ? kSetLiteral : kClearLiteral), capacity);
-    BoundedAppend(output, Unscramble(word, kBoolLineSuffix), capacity);
-    BoundedAppend(output, kLineEnd, capacity);
+    AppendRawPrefLine(output, capacity, name,
+                      Unscramble(word, setLiteral ? kSetLiteral : kClearLiteral));
 }
 
 void AppendTextPrefLine(char* output, std::size_t capacity, const char* name, const char* value) {
-    char suffix[kUnscrambledCapacity];
-    AppendLinePrefix(output, capacity, name);
-    BoundedAppend(output, kTextSeparator, capacity);
-    BoundedAppend(output, value, capacity);
-    BoundedAppend(output, Unscramble(suffix, kTextLineSuffix), capacity);
-    BoundedAppend(output, kLineEnd, capacity);
+    PrefValueData text;
+    text.type = PrefValueType::kString;
+    text.text = value;
+    std::string quoted;
+    AppendPrefValue(quoted, text);
+    AppendRawPrefLine(output, capacity, name, quoted.c_str());
 }
 
 int WritePreferences(const wchar_t* target, const PrefSection& misc, const PrefSection& privacy,

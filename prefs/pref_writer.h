@@ -14,13 +14,12 @@ inline constexpr std::size_t kPrefOutputCapacity = 20480;
 void SetPendingFlag(PrefRecord& record, std::uint32_t checked);
 void SetPendingText(PrefRecord& record, const char* utf8Text);
 
-// The longest editor path, backslashes doubled, that the reader takes back whole.
+// The longest editor path, backslashes doubled, that Apply writes: far beyond any Windows path.
 inline constexpr std::size_t kMaxEscapedPathLength = 1023;
 
-// False when an editor path holds a double quote or a control character (written into user.js it
-// would end the statement early and could add statements of its own), when it would not fit whole
-// once its backslashes are doubled (a cut one could end in a lone backslash), or when it is a name
-// Restore removes: in quotes, the reader would take it for that preference's statement.
+// False when an editor path holds a double quote or a control character (no program path does,
+// and Firefox would hand it to the system as it stands), when it would not fit whole once its
+// backslashes are doubled, or when it is a name Restore removes.
 bool IsSafeEditorPath(const char* utf8Path);
 
 // True when Apply would write the editor path and that path is not safe.
@@ -28,12 +27,17 @@ bool PendingEditorPathIsUnsafe(const PrefSection& misc);
 
 // Appends one statement line to output (capacity bytes):
 //   user_pref("name", true);   and   user_pref("name", "value");
+// A text value is quoted with its backslashes doubled and quotes and control characters escaped,
+// so that Firefox reads back exactly the text.
 void AppendBoolPrefLine(char* output, std::size_t capacity, const char* name, bool setLiteral);
 void AppendTextPrefLine(char* output, std::size_t capacity, const char* name, const char* value);
 
 // Appends the statements of every record that meets the write condition (found, or pending
 // differs from current) and the editor path line, in catalogue order, to output
-// (kPrefOutputCapacity bytes).
+// (kPrefOutputCapacity bytes). The path line holds the path while the editor switch is ticked or
+// stays unticked, and is empty once the switch has been unticked. A box left as it was read keeps
+// a value of another type that its preference held (see ReadPreferences), so that an Apply with
+// nothing changed leaves every managed value Firefox uses as it was.
 void AppendStatements(char* output, const PrefSection& misc, const PrefSection& privacy);
 
 // Builds the statements in catalogue order and writes them to target, or to the default

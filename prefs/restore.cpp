@@ -1,45 +1,83 @@
-// Restore: prefs.js is filtered line by line (whole lines, however long) and replaced in one
-// step, but only once nothing can be lost: a backup of the original is written the first time,
-// and a user.js with the user's own statements is copied before it is deleted.
+// Restore: the statements that set managed preferences are taken out of prefs.js, which is
+// replaced in one step, but only once nothing can be lost: a backup of the original is written
+// the first time, and a user.js with the user's own statements is copied before it is deleted.
 #include "prefs/restore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "prefs/catalogue.h"
 #include "prefs/custom_statements.h"
+#include "prefs/pref_statements.h"
 #include "prefs/profile_file.h"
 #include "prefs/profile_locator.h"
 #include "settings/atomic_file.h"
 #include "settings/platform.h"
-#include "settings/text_util.h"
 
 namespace {
 
-constexpr std::size_t kSearchKeyCapacity = 512;
-
-struct SearchKeys {
-    char keys[kRestoreNameCount][kSearchKeyCapacity];
-};
-
-// "name" in double quotes for every name of the restore list.
-void BuildSearchKeys(SearchKeys& search) {
-    for (std::size_t i = 0; i < kRestoreNameCount; ++i) {
-        BoundedCopy(search.keys[i], "\"", kSearchKeyCapacity);
-        BoundedAppend(search.keys[i], kRestoreNameList[i], kSearchKeyCapacity);
-        BoundedAppend(search.keys[i], "\"", kSearchKeyCapacity);
-    }
-}
-
-bool MentionsManagedName(std::string_view line, const SearchKeys& search) {
-    for (const char* key : search.keys) {
-        if (line.find(key) != std::string_view::npos) {
+bool IsRestoreName(std::string_view name) {
+    for (const char* restored : kRestoreNameList) {
+        if (name == restored) {
             return true;
         }
     }
     return false;
 }
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+bool AllBlank(std::string_view text) {
+    for (const char c : text) {
+        if (!IsBlank(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The stretches of text to drop: every statement that sets a name of the restore list, with the
+// whole of its lines when nothing else stands on them.
+class ManagedStatementFinder : public StatementVisitor {
+public:
+    explicit ManagedStatementFinder(std::string_view text) : text_(text) {}
+
+    std::vector<std::pair<std::size_t, std::size_t>> drops;
+
+    void OnStatement(const PrefStatement& statement) override {
+        if (!IsRestoreName(statement.name)) {
+            return;
+        }
+        std::size_t begin = statement.begin;
+        std::size_t end = statement.end;
+        const std::size_t lineStart = text_.find_last_of("\r\n", begin == 0 ? 0 : begin - 1);
+        const std::size_t first =
+            lineStart == std::string_view::npos || begin == 0 ? 0 : lineStart + 1;
+        const std::size_t lineEnd = std::min(text_.size(), text_.find_first_of("\r\n", end));
+        if (AllBlank(text_.substr(first, begin - first)) &&
+            AllBlank(text_.substr(end, lineEnd - end))) {
+            begin = first;
+            end = lineEnd + LineEndLength(lineEnd);
+        }
+        drops.emplace_back(begin, end);
+    }
+
+private:
+    std::size_t LineEndLength(std::size_t at) const {
+        if (at >= text_.size()) {
+            return 0;
+        }
+        return text_.substr(at, 2) == "\r\n" ? 2 : 1;
+    }
+
+    std::string_view text_;
+};
 
 int ResultOf(FileReadResult read) {
     switch (read) {
@@ -76,31 +114,20 @@ bool EnsurePrefsBackup(const FileText& original) {
     return WriteFileAtomically(path, original.data.get(), original.size);
 }
 
-// The length of the line at the start of text, its line end (CR, LF or CR LF) included.
-std::size_t LineLength(std::string_view text) {
-    const std::size_t end = text.find_first_of("\r\n");
-    if (end == std::string_view::npos) {
-        return text.size();
-    }
-    const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
-    return end + (crlf ? 2 : 1);
-}
-
 }  // namespace
 
-std::size_t KeepUnmanagedLines(std::string_view text, char* kept) {
-    SearchKeys search;
-    BuildSearchKeys(search);
+std::size_t RemoveManagedStatements(std::string_view text, char* kept) {
+    ManagedStatementFinder finder(text);
+    ReadStatements(text, finder);
     std::size_t length = 0;
-    while (!text.empty()) {
-        const std::string_view line = text.substr(0, LineLength(text));
-        if (!MentionsManagedName(line, search)) {
-            std::memcpy(kept + length, line.data(), line.size());
-            length += line.size();
-        }
-        text.remove_prefix(line.size());
+    std::size_t at = 0;
+    for (const auto& [begin, end] : finder.drops) {
+        std::memcpy(kept + length, text.data() + at, begin - at);
+        length += begin - at;
+        at = end;
     }
-    return length;
+    std::memcpy(kept + length, text.data() + at, text.size() - at);
+    return length + text.size() - at;
 }
 
 int RestorePreferences(std::wstring* customBackup) {
@@ -124,7 +151,7 @@ int RestorePreferences(std::wstring* customBackup) {
         BackUpCustomStatements(userJsPath, backup) == CustomBackup::kFailed) {
         return kRestoreBackupFailed;
     }
-    const std::size_t keptLength = KeepUnmanagedLines(original.View(), kept.get());
+    const std::size_t keptLength = RemoveManagedStatements(original.View(), kept.get());
     if (!WriteFileAtomically(prefsPath, kept.get(), keptLength)) {
         return kRestoreCannotRewritePrefs;
     }

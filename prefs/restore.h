@@ -20,10 +20,13 @@ enum RestoreResult : int {
 
 // Makes sure a whole backup of prefs.js exists (written the first time only) and that user.js,
 // when it holds statements of the user's own, is copied beside itself (its path goes to
-// customBackup); only then rewrites prefs.js without every line that mentions a name of the
-// restore list in double quotes, and deletes user.js. prefs.js is replaced atomically.
+// customBackup); only then rewrites prefs.js without the statements that set a name of the
+// restore list, and deletes user.js. prefs.js is replaced atomically.
 int RestorePreferences(std::wstring* customBackup = nullptr);
 
-// Copies every line of text that mentions no name of the restore list in double quotes into
-// kept (room for text.size() bytes) and returns the kept length. CR, LF and CR LF end a line.
-std::size_t KeepUnmanagedLines(std::string_view text, char* kept);
+// Copies text into kept (room for text.size() bytes) without every statement that Firefox reads as
+// setting a name of the restore list, and returns the kept length. A statement that stands alone
+// on its lines goes with its lines (CR, LF and CR LF end a line); every other byte is kept:
+// comments, malformed statements (Firefox skips them) and other preferences whose values merely
+// mention a managed name.
+std::size_t RemoveManagedStatements(std::string_view text, char* kept);

@@ -13,6 +13,7 @@
 #include "prefs/custom_statements.h"
 #include "prefs/file_dialogs.h"
 #include "prefs/pref_reader.h"
+#include "prefs/pref_statements.h"
 #include "prefs/pref_writer.h"
 #include "prefs/profile_file.h"
 #include "prefs/profile_locator.h"
@@ -161,54 +162,82 @@ TEST(SplitFileFilter, GivesEachEntryItsPattern) {
     }
 }
 
-// Each row: a text, the name looked for, whether a value is found, and the value.
-TEST(FindPrefValue, CollectsTheValueAfterTheQuotedName) {
-    const std::string longest(1023, 'v');
-    const std::tuple<std::string, const char*, bool, std::string> cases[] = {
-        {Pref("p", "false"), "p", true, "false"},
-        {"user_pref(\"p\",true);", "p", true, "true"},
-        {Pref("p", "true "), "p", true, "true "},
-        {"// \"p\", 1)\n" + Pref("a", "2"), "p", false, ""},  // before the first statement
-        {"user_pref(\"a\", 1); // \"p\", 7)\n" + Pref("p", "false"), "p", true, "7"},
-        {Pref("xp", "true"), "p", false, ""},
-        {"pref(\"p\", true);", "p", false, ""},
-        {"user_pref(\"p\")", "p", false, ""},
-        {Pref("p", "\"C:\\\\A (x86)\\\\e.exe\""), "p", true, "C:\\\\A (x86)\\\\e.exe"},
-        {Pref("p", "\"say \\\"hi\\\" (x)\""), "p", true, "say \\\"hi\\\" (x)"},
-        {"user_pref(\"p\", \"abc", "p", true, "abc"},
-        {"user_pref(\"p\", 12", "p", true, "12"},
-        {Pref("p", '"' + longest + '"'), "p", true, longest},
-        {Pref("p", '"' + longest + "w\""), "p", true, ""},
-        {Pref("read plugins", "true"), "read plugins", true, "true"},
-        {"user_pref(\"a\", 1);\0\0"s + Pref("p", "true"), "p", true, "true"},
-        {"", "p", false, ""},
+// What the statement reader reports, one entry a statement: U/P/S/L for the keyword, the name,
+// '=' and the value as the writer would put it; "!" for each stretch skipped as malformed.
+class StatementLog : public StatementVisitor {
+public:
+    std::string log;
+    void OnStatement(const PrefStatement& statement) override {
+        log += "PUSL"[static_cast<int>(statement.keyword)];
+        log += std::string(statement.name) + "=";
+        AppendPrefValue(log, statement.value);
+        log += " ";
+    }
+    void OnMalformed(std::size_t, std::size_t) override { log += "! "; }
+};
+
+// Each row: a text and what Firefox reads in it (checked against Firefox by the differential
+// test; these rows keep the rules within reach of every build).
+TEST(ReadStatements, ReadsAsFirefoxReadsAndResumesAfterTheNextSemicolon) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"user_pref(\"a\", true);\r\n# x\rpref('b',-7);//c\r\nsticky_pref(\"c\",\n\"v\");",
+         "Ua=true Pb=-7 Sc=\"v\" "},
+        {"/* user_pref(\"a\", 1); */ lockPref(\"d\", /* note */ +2147483647)\v;",
+         "Ld=2147483647 "},
+        {"user_pref(\"a\" false); user_pref(\"b\", 1);", "! Ub=1 "},
+        {"user_pref(\"a\", 1) user_pref(\"b\", 1); user_pref(\"c\", 2);", "! Uc=2 "},
+        {"user_pref(\"a\", \"x;y\"); user_pref(\"b\", 1e3); user_pref(\"c\", 3);",
+         "Ua=\"x;y\" ! Uc=3 "},
+        {"user_pref(\"a\", -2147483648); user_pref(\"b\", 2147483648); user_pref(\"c\", 0);",
+         "Ua=-2147483648 ! Uc=0 "},
+        {R"(user_pref("\x61\u00e9\ud83d\ude00", "q\"\\\'\n\r");)",
+         "Ua\xC3\xA9\xF0\x9F\x98\x80=\"q\\\"\\\\'\\n\\r\" "},
+        {R"(user_pref("a", "\q"); user_pref("b", "\x00"); user_pref("c", "\ud800x"); )"
+         R"(user_pref("d", "\udc00"); user_pref("e", 'it"s');)",
+         "! ! ! ! Ue=\"it\\\"s\" "},
+        {"user_pref(\"a\", 1);\0user_pref(\"b\", 2);"s, "Ua=1 "},
+        {"user_pref(\"a\", 1, locked); User_pref(\"b\", 1); / user_pref(\"c\", 1);", "! ! ! "},
+        {"user_pref(\"a\", 'x\r\ny');/* unended user_pref(\"b\", 1);", "Ua=\"x\\r\\ny\" ! "},
+        {"user_pref(\"a\", \"unended);", "! "},
+        {"", ""},
     };
-    for (const auto& [text, name, found, expected] : cases) {
-        char value[kRawValueCapacity] = "junk";
-        EXPECT_EQ(FindPrefValue(text, name, value), found) << text;
-        EXPECT_EQ(value, expected) << text;
+    for (const auto& [text, expected] : cases) {
+        StatementLog statements;
+        ReadStatements(text, statements);
+        EXPECT_EQ(statements.log, expected) << text;
     }
 }
 
-// Each row: prefs.js, user.js, a preference, and the box state, found flag and text read for it.
-// A preference in neither file shows Firefox's own default.
-TEST_F(Engine, ParsingMapsValuesToBoxesUserJsFirst) {
+// Each row: prefs.js, user.js, a preference, and the box state, found flag and text read for it:
+// the value Firefox uses. A preference no statement sets shows Firefox's own default.
+TEST_F(Engine, ParsingShowsTheValueFirefoxUses) {
     const std::string geo = "geo.enabled", path = "view_source.editor.path";
+    const std::string plugins = "read plugins";
     const std::tuple<std::string, std::string, std::string, std::uint32_t, std::uint32_t,
                      const char*>
         cases[] = {
             {Pref(geo, "true"), "", geo, 0, 1, ""},
             {Pref(geo, "false"), "", geo, 1, 1, ""},
             {Pref(geo, "true"), Pref(geo, "false"), geo, 1, 1, ""},
-            {Pref(geo, "false"), Pref(geo, "0"), geo, 1, 1, ""},
-            {Pref(geo, "\"false\""), "", geo, 1, 1, ""},
-            {Pref(geo, "false "), "", geo, 0, 0, ""},
-            {Pref(geo, "FALSE"), Pref(geo, "TRUE"), geo, 0, 0, ""},
+            {Pref(geo, "false"), Pref(geo, "true") + Pref(geo, "false"), geo, 1, 1, ""},
+            {Pref(geo, "false"), Pref(geo, "0") + Pref(geo, "\"true\""), geo, 1, 1, ""},
+            {"", "// " + Pref(geo, "false") + "# " + Pref(geo, "false"), geo, 0, 0, ""},
+            {Pref(geo, "true"), "/*\n" + Pref(geo, "false") + "*/", geo, 0, 1, ""},
+            {"", "user_pref('geo.enabled', /* why */ false ) ;", geo, 1, 1, ""},
+            {"", "pref(\"geo.enabled\", false);sticky_pref(\"geo.enabled\", false);", geo, 0, 0,
+             ""},
+            {Pref(geo, "true"), "lockPref(\"geo.enabled\", false);" + Pref(geo, "true"), geo, 1,
+             1, ""},
+            {"", "lockPref(\"geo.enabled\", 1);", geo, 0, 0, ""},
+            {Pref(geo, "FALSE"), "user_pref(\"geo.enabled\" false);", geo, 0, 0, ""},
             {Pref("browser.search.openintab", "true"), "", "browser.search.openintab", 1, 1, ""},
-            {"", Pref("read plugins", "true"), "read plugins", 1, 1, ""},
+            {"", Pref(plugins, "true"), plugins, 1, 1, ""},
+            {"", Pref(plugins, "-5"), plugins, 0, 1, "-5"},  // kept as it stands
+            {"", Pref(plugins, "'a\"b'"), plugins, 0, 1, "\"a\\\"b\""},
             {"", "", "browser.send_pings", 1, 0, ""},  // Firefox sends no pings unless told to
             {"", "", "dom.event.contextmenu.enabled", 0, 0, ""},
-            {Pref(path, "\"C:\\\\A (x86)\\\\\\e\""), "", path, 0, 1, "C:\\A (x86)\\\\e"},
+            {Pref(path, R"("C:\\A (x86)\\\\e")"), "", path, 0, 1, "C:\\A (x86)\\\\e"},
+            {Pref(path, R"("C:\\A\x41\"")"), Pref(path, "true"), path, 0, 1, "C:\\AA\""},
             {Pref(path, "\"p\""), Pref(path, "\"\""), path, 0, 1, ""},
             {"", "", path, 0, 0, ""},
         };
@@ -252,6 +281,23 @@ TEST_F(Engine, WritesChangedAndFoundPreferencesInCatalogueOrder) {
     SetPendingFlag(misc_[5], 1);
     EXPECT_NE(Statements().find(Pref("view_source.editor.path", "\"C:\\\\e.exe\"")),
               std::string::npos);
+}
+
+// A box left as read keeps what Firefox uses: a number or text its preference held, and the
+// editor path while the switch stays unticked, whatever it holds.
+TEST_F(Engine, ApplyWithNothingChangedKeepsEveryValueAsRead) {
+    ParsePreferences(Pref("read plugins", "-5") + Pref("view_source.editor.path", R"("a\"b\n")"),
+                     "", misc_, privacy_);
+    for (const PrefOption& option : kPrefCatalogue) {
+        PrefRecord& record = RecordOf(option, misc_, privacy_);
+        SetPendingFlag(record, record.current.flag);
+        SetPendingText(record, record.current.text);
+    }
+    const std::string kept = Pref("read plugins", "-5");
+    const std::string path = Pref("view_source.editor.path", R"("a\"b\n")");
+    EXPECT_EQ(Statements(), path + kept);
+    SetPendingFlag(Record("read plugins"), 1);
+    EXPECT_EQ(Statements(), path + Pref("read plugins", "true"));
 }
 
 // An editor path may be written when no quote or control character could end the statement
@@ -324,25 +370,30 @@ TEST_F(Engine, UsersOwnStatementsAreKeptBesideUserJsUnderNewNames) {
     EXPECT_EQ(none, L"");
 }
 
-TEST_F(Engine, RestoreRemovesEveryLineThatMentionsAManagedNameWhateverEndsIt) {
+// Restore takes out what Firefox reads as setting a managed preference, with its lines when it
+// stands alone on them, and keeps every other byte: comments, malformed statements and values
+// that merely mention a managed name.
+TEST_F(Engine, RestoreRemovesTheStatementsThatSetManagedPreferences) {
     const std::string kept = Pref("toolbar", '"' + std::string(5000, 'k') + '"');
+    const std::string mentions = Pref("x", "\"see \\\"geo.enabled\\\"\"") + "// " +
+                                 Pref("geo.enabled", "false") + Pref("y", "\"a\" \"geo.enabled\"");
     const std::string prefs =
         "// Mozilla\r\nuser_pref(\"browser.send_pings\", false);\r\n"
         "user_pref(\"app.update.last\", 17);\r" +
-        kept + Pref("x", '"' + std::string(3000, 'd') + "\"geo.enabled\"\"") +
-        "user_pref(\"webgl.disabled\", true);\r"
+        kept + mentions + "  user_pref(\"webgl.disabled\", true);\t\r" +
         "user_pref(\"view_source.editor.external\", true);\r\r" +
-        Pref("a", "\"mentions \"read plugins\" too\"") + Pref("geo.enabled.extra", "true") +
-        Pref("b", "\"geo.enabled\t\"") + "user_pref(\"dom.event.contextmenu.enabled\", false);";
+        "pref('geo.enabled',\n/* c */ true); user_pref(\"z\", 1); lockPref(\"read plugins\", 1);\n" +
+        Pref("geo.enabled.extra", "true") + "user_pref(\"dom.event.contextmenu.enabled\", false);";
     SetProfileFiles({{"prefs.js", prefs}, {"user.js", Pref("geo.enabled", "false")}});
     std::wstring customBackup = L"junk";
     ASSERT_EQ(RestorePreferences(&customBackup), kRestoreDone);
-    EXPECT_EQ(
-        ProfileFiles(),
-        (Files{{"prefs.js", "// Mozilla\r\nuser_pref(\"app.update.last\", 17);\r" + kept +
-                                "user_pref(\"view_source.editor.external\", true);\r\r" +
-                                Pref("geo.enabled.extra", "true") + Pref("b", "\"geo.enabled\t\"")},
-               {"prefs.js.quorvane-backup", prefs}}));
+    EXPECT_EQ(ProfileFiles(),
+              (Files{{"prefs.js", "// Mozilla\r\nuser_pref(\"app.update.last\", 17);\r" + kept +
+                                      mentions +
+                                      "user_pref(\"view_source.editor.external\", true);\r\r" +
+                                      " user_pref(\"z\", 1); \n" +
+                                      Pref("geo.enabled.extra", "true")},
+                     {"prefs.js.quorvane-backup", prefs}}));
     EXPECT_EQ(customBackup, L"");
 }
 

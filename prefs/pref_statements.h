@@ -1,0 +1,52 @@
+// Reading a profile's preference files (prefs.js, user.js) statement by statement, as Firefox
+// reads them: one tokenizer for every feature that looks at those files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+enum class StatementKeyword { kPref, kUserPref, kStickyPref, kLockPref };
+enum class PrefValueType { kBool, kInt, kString };
+
+// One value as Firefox holds it: strings decoded (escapes resolved).
+struct PrefValueData {
+    PrefValueType type = PrefValueType::kBool;
+    bool boolValue = false;
+    std::int32_t intValue = 0;
+    std::string_view text;  // kString only; valid while the visitor runs
+
+    bool SameAs(const PrefValueData& other) const;
+};
+
+// A well-formed statement. begin is the keyword's first byte, end is just after its ';'.
+struct PrefStatement {
+    StatementKeyword keyword;
+    std::string_view name;  // decoded; valid while the visitor runs
+    PrefValueData value;
+    std::size_t begin;
+    std::size_t end;
+};
+
+class StatementVisitor {
+public:
+    virtual ~StatementVisitor() = default;
+    virtual void OnStatement(const PrefStatement& statement) = 0;
+    // A malformed stretch that Firefox skips: from the first token of the statement that went
+    // wrong to just after the ';' where reading resumes (or the end of the text).
+    virtual void OnMalformed(std::size_t begin, std::size_t end) {
+        static_cast<void>(begin);
+        static_cast<void>(end);
+    }
+};
+
+// Reads text in one pass, as Firefox reads a user preference file: blanks and three kinds of
+// comment between tokens, strings in either quote with their escapes, the four statement
+// keywords, values true, false, 32-bit whole numbers and strings. After a malformed statement,
+// reading resumes after the next ';' token, as Firefox does. A zero byte ends the text.
+void ReadStatements(std::string_view text, StatementVisitor& visitor);
+
+// Appends value in a form the reader gives back unchanged: true, false, a number, or a string in
+// double quotes with backslashes, quotes and control characters escaped.
+void AppendPrefValue(std::string& out, const PrefValueData& value);

@@ -1,0 +1,324 @@
+#!/usr/bin/env python3
+"""The preference reader against Firefox ESR itself.
+
+A seeded generator writes prefs.js and user.js files full of what real profiles and hand-kept
+templates hold: comments of every kind (statements inside them and inside strings), duplicates
+and appended overrides, both quotes, escapes, odd blanks and every kind of line end, malformed
+statements, pref/sticky_pref/lockPref, the managed preferences and many made-up names. For each
+pair, Firefox (headless, driven over its Marionette port) says which value it uses for every
+name, and pref_probe says what the reader makes of the same files; they must agree. Then the
+user.js that an Apply with every box left as read writes goes to Firefox in place of the old one:
+every managed value Firefox uses must stay as it was.
+
+  firefox_differential.py --probe PATH [--files N] [--seed S] [--workers W] [--keep DIR]
+"""
+import argparse
+import concurrent.futures
+import json
+import os
+import random
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+MANAGED = [
+    "browser.tabs.closeWindowWithLastTab", "dom.event.contextmenu.enabled",
+    "dom.event.clipboardevents.enabled", "browser.search.openintab",
+    "browser.aboutConfig.showWarning", "view_source.editor.external", "view_source.editor.path",
+    "media.peerconnection.enabled", "read plugins", "dom.battery.enabled", "geo.enabled",
+    "browser.send_pings",
+]
+MADE_UP = ["qv.n%d" % i for i in range(24)] + ["qv n%d" % i for i in range(8)]
+FIREFOX_TYPES = {0: "none", 32: "string", 64: "int", 128: "bool"}
+QUERY = """
+const out = {};
+for (const n of arguments[0]) {
+  const t = Services.prefs.getPrefType(n);
+  let v = null;
+  if (t == 128) v = Services.prefs.getBoolPref(n);
+  else if (t == 64) v = Services.prefs.getIntPref(n);
+  else if (t == 32) v = Services.prefs.getStringPref(n);
+  out[n] = [t, v, Services.prefs.prefHasUserValue(n), Services.prefs.prefIsLocked(n)];
+}
+return out;"""
+
+
+# ---- Firefox ----------------------------------------------------------------------------------
+
+class Firefox:
+    """One warm profile; each run puts the two files in place, starts Firefox, asks it, kills it."""
+
+    def __init__(self, folder):
+        self.home = os.path.join(folder, "home")
+        self.profile = os.path.join(folder, "profile")
+        os.makedirs(self.profile)
+
+    def values(self, prefs, user, names):
+        for name in ("prefs.js", "user.js", "MarionetteActivePort"):
+            if os.path.exists(os.path.join(self.profile, name)):
+                os.remove(os.path.join(self.profile, name))
+        with open(os.path.join(self.profile, "prefs.js"), "wb") as f:
+            # A port of its own for each Firefox; a whole statement ahead of the file's own
+            # changes nothing in how Firefox reads the rest.
+            f.write(b'user_pref("marionette.port", 0);\n' + prefs)
+        with open(os.path.join(self.profile, "user.js"), "wb") as f:
+            f.write(user)
+        process = subprocess.Popen(
+            ["firefox-esr", "--headless", "--no-remote", "--marionette",
+             "-remote-allow-system-access", "-profile", self.profile, "about:blank"],
+            env=dict(os.environ, HOME=self.home, MOZ_HEADLESS="1"),
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            return self._ask(names)
+        finally:
+            process.kill()
+            process.wait(timeout=60)
+
+    def _ask(self, names):
+        port_file = os.path.join(self.profile, "MarionetteActivePort")
+        deadline = time.time() + 60
+        while not (os.path.exists(port_file) and open(port_file).read().strip()):
+            if time.time() > deadline:
+                raise RuntimeError("Firefox opened no Marionette port")
+            time.sleep(0.05)
+        with socket.create_connection(("127.0.0.1", int(open(port_file).read())), 60) as sock:
+            stream = sock.makefile("rb")
+            self._receive(stream)
+            self._command(sock, stream, "WebDriver:NewSession", {"capabilities": {}})
+            self._command(sock, stream, "Marionette:SetContext", {"value": "chrome"})
+            answer = self._command(sock, stream, "WebDriver:ExecuteScript",
+                                   {"script": QUERY, "args": [names]})
+        return answer["value"]
+
+    @staticmethod
+    def _receive(stream):
+        length = b""
+        while not length.endswith(b":"):
+            byte = stream.read(1)
+            if not byte:
+                raise RuntimeError("Marionette closed the connection")
+            length += byte
+        return json.loads(stream.read(int(length[:-1])))
+
+    def _command(self, sock, stream, name, parameters):
+        body = json.dumps([0, 1, name, parameters]).encode()
+        sock.sendall(str(len(body)).encode() + b":" + body)
+        answer = self._receive(stream)
+        if answer[2]:
+            raise RuntimeError("%s: %s" % (name, answer[2]))
+        return answer[3]
+
+
+def from_firefox(answer):
+    """(type, value, user, locked) of one name as Firefox answered, in the probe's terms."""
+    kind, value, user, locked = answer
+    kind = FIREFOX_TYPES[kind]
+    if kind == "bool":
+        value = "1" if value else "0"
+    elif kind == "int":
+        value = str(value)
+    elif kind == "string":
+        value = "x" + value.encode("utf-8").hex()
+    else:
+        value = "-"
+    return (kind, value, int(user), int(locked))
+
+
+def from_probe(probe, prefs, user, names, folder):
+    """The reader's (type, value, user, locked) by name, and the user.js an Apply would write."""
+    paths = {name: os.path.join(folder, name) for name in ("prefs.js", "user.js", "names", "applied")}
+    for name, data in (("prefs.js", prefs), ("user.js", user), ("names", "\n".join(names).encode())):
+        with open(paths[name], "wb") as f:
+            f.write(data)
+    lines = subprocess.run([probe, paths["prefs.js"], paths["user.js"], paths["names"],
+                            paths["applied"]], check=True, capture_output=True).stdout.decode()
+    values = {}
+    for line in lines.splitlines():
+        name, kind, value, has_user, locked = line.split(" ")
+        values[bytes.fromhex(name[1:]).decode()] = (kind, value, int(has_user), int(locked))
+    with open(paths["applied"], "rb") as f:
+        return values, f.read()
+
+
+# ---- The generator ----------------------------------------------------------------------------
+
+class Generator:
+    def __init__(self, seed):
+        self.r = random.Random(seed)
+        self.eol = self.r.choice(["\n", "\r\n", "\r", None])  # None: every line end mixed
+
+    def line_end(self):
+        return self.eol or self.r.choice(["\n", "\r\n", "\r"])
+
+    def blank(self, lines=True):
+        pick = self.r.random()
+        if pick < 0.55:
+            return self.r.choice(["", " ", "", "  "])
+        if pick < 0.75:
+            return self.r.choice(["\t", " \v", "\f ", " /* note */ "])
+        if not lines:
+            return " "
+        return self.r.choice([self.line_end(), "/* a\r\nblock */", "// c" + self.line_end(),
+                              "# c" + self.line_end(), self.line_end() + "  "])
+
+    def text(self, q):
+        """A string literal in quote q, with escapes of every kind, some of them malformed."""
+        parts = []
+        for _ in range(self.r.randint(0, 7)):
+            pick = self.r.random()
+            if pick < 0.45:
+                parts.append(self.r.choice(["C:", "Program Files", "ed.exe", "a", "x y", "\u00e9",
+                                            "user_pref(", ");", "*/", "//", "#"]))
+            elif pick < 0.6:
+                parts.append(self.r.choice(["\\\\", "\\\"", "\\'", "\\n", "\\r"]))
+            elif pick < 0.7:
+                parts.append(self.r.choice(["\\x41", "\\x2e", "\\u00e9", "\\u20AC",
+                                            "\\ud83d\\ude00"]))
+            elif pick < 0.75:
+                parts.append(self.r.choice(["\\q", "\\x4", "\\x00", "\\u0000", "\\udc00",
+                                            "\\ud800", "\\ud800\\u0041", "\\ud800x"]))
+            elif pick < 0.8:
+                parts.append(self.r.choice(["\n", "\r\n", '"' if q == "'" else "'"]))
+            else:
+                parts.append('user_pref("geo.enabled", false);'.replace(q, "\\" + q))
+        return q + "".join(parts) + q
+
+    def name(self, name):
+        q = self.r.choice(['"', '"', "'"])
+        if self.r.random() < 0.15:
+            name = name.replace(".", "\\x2e", 1)
+        return q + name + q
+
+    def value(self, name):
+        if name == "view_source.editor.path" and self.r.random() < 0.7:
+            return self.r.choice(['"C:\\\\Tools\\\\ed.exe"', "'D:\\\\e (x86)\\\\v.exe'", '""',
+                                  self.text('"')])
+        kinds = ["bool"] * 6 + ["int", "string"] if name in MANAGED else ["bool", "int", "string"]
+        kind = self.r.choice(kinds)
+        if kind == "bool":
+            return self.r.choice(["true", "false"])
+        if kind == "int":
+            return self.r.choice(["0", "1", "-1", "+7", "- 7", "-/*x*/3", "2147483647",
+                                  "-2147483648", "2147483648", "-2147483649", "007", "12abc",
+                                  "99999999999", str(self.r.randint(-5000, 5000))])
+        return self.text(self.r.choice(['"', "'"]))
+
+    def statement(self, keyword, name, lines=True):
+        b = lambda: self.blank(lines)
+        parts = [keyword, b(), "(", b(), self.name(name), b(), ",", b(), self.value(name), b(),
+                 ")", b(), ";"]
+        if self.r.random() < 0.08:
+            broken = self.r.choice(["(", ",", ")", ";", "name", "attribute", "keyword"])
+            if broken == "name":
+                parts[4] = name
+            elif broken == "attribute":
+                parts.insert(10, ", locked")
+            elif broken == "keyword":
+                parts[0] = self.r.choice(["user_prefs", "User_pref", "userpref"])
+            else:
+                parts.remove(broken)
+        return "".join(parts)
+
+    def keyword(self, user_file):
+        weights = [70, 8, 5, 10] if user_file else [90, 4, 2, 4]
+        return self.r.choices(["user_pref", "pref", "sticky_pref", "lockPref"], weights)[0]
+
+    def pick_name(self):
+        return self.r.choice(MANAGED) if self.r.random() < 0.45 else self.r.choice(MADE_UP)
+
+    def entry(self, user_file):
+        name = self.pick_name()
+        pick = self.r.random()
+        if pick < 0.08:
+            return "// " + self.statement("user_pref", name, lines=False)
+        if pick < 0.12:
+            return "# " + self.statement("user_pref", name, lines=False)
+        if pick < 0.18:
+            return "/* " + self.statement("user_pref", name).replace("*/", "") + " */"
+        return self.statement(self.keyword(user_file), name)
+
+    def file(self, count, user_file, header):
+        out = header + self.line_end()
+        for _ in range(count):
+            out += self.entry(user_file) + self.r.choice([self.line_end(), " ", self.line_end()])
+        if self.r.random() < 0.04:
+            out += "\0" + self.entry(user_file)
+        if self.r.random() < 0.04:
+            out += self.r.choice(['user_pref("qv.n1", "unended', "/* unended", "user_pref("])
+        return out.encode("utf-8")
+
+    def profile(self):
+        prefs = self.file(30, False, "// Mozilla User Preferences")
+        user = self.file(self.r.randint(20, 80), True, "/*** a template user.js ***/")
+        return prefs, user
+
+
+# ---- The comparison ---------------------------------------------------------------------------
+
+def check_file(index, seed, firefox, probe, work, keep):
+    """Returns the disagreements of one generated profile, as lines of text."""
+    prefs, user = Generator(seed * 100003 + index).profile()
+    names = MANAGED + MADE_UP
+    folder = os.path.join(work, "probe-%d" % index)
+    os.makedirs(folder)
+    ours, applied = from_probe(probe, prefs, user, names, folder)
+    before = firefox.values(prefs, user, names)
+    problems = []
+    for name in names:
+        theirs = from_firefox(before[name])
+        if ours[name] != theirs:
+            problems.append("%r: Firefox %s, reader %s" % (name, theirs, ours[name]))
+    after = firefox.values(prefs, applied, MANAGED)
+    for name in MANAGED:
+        was, now = from_firefox(before[name])[:2], from_firefox(after[name])[:2]
+        if was != now:
+            problems.append("%r: Apply changed %s to %s" % (name, was, now))
+    if problems and keep:
+        failed = os.path.join(keep, "file-%d" % index)
+        shutil.rmtree(failed, ignore_errors=True)
+        shutil.copytree(folder, failed)
+    shutil.rmtree(folder)
+    return problems
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--probe", required=True)
+    parser.add_argument("--files", type=int, default=4)
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--workers", type=int, default=2)
+    parser.add_argument("--keep", help="folder for the files of every disagreement")
+    args = parser.parse_args()
+    work = tempfile.mkdtemp(prefix="quorvane-differential-")
+    started = time.time()
+    try:
+        browsers = [Firefox(os.path.join(work, "firefox-%d" % i)) for i in range(args.workers)]
+        disagreeing = 0
+        def run(worker):
+            # Each browser takes every workers-th file, one at a time.
+            return {index: check_file(index, args.seed, browsers[worker], args.probe, work,
+                                      args.keep)
+                    for index in range(worker, args.files, args.workers)}
+        results = {}
+        with concurrent.futures.ThreadPoolExecutor(args.workers) as pool:
+            for done in pool.map(run, range(args.workers)):
+                results.update(done)
+        for index in sorted(results):
+            if results[index]:
+                disagreeing += 1
+                print("file %d (seed %d):" % (index, args.seed))
+                for problem in results[index][:12]:
+                    print("  " + problem)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    print("differential: %d files, %d names each, %d disagreeing, %.0f s"
+          % (args.files, len(MANAGED + MADE_UP), disagreeing, time.time() - started))
+    print("%d passed, %d failed" % (args.files - disagreeing, disagreeing))
+    return 1 if disagreeing else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

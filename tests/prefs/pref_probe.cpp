@@ -1,0 +1,83 @@
+// What the engine makes of a prefs.js and a user.js, for the differential test against Firefox:
+//   pref_probe PREFS USERJS NAMES APPLIED
+// prints, for each name of the file NAMES (one a line), the value the reader says Firefox uses:
+//   <name in hex> <type: none|bool|int|string> <value: 0/1, decimal, or hex bytes> <user> <locked>
+// and writes to APPLIED the user.js an Apply with every box left as read would write.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "prefs/pref_reader.h"
+#include "prefs/pref_writer.h"
+
+namespace {
+
+std::string ReadAll(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+std::string Hex(std::string_view bytes) {
+    std::string hex = "x";  // never empty, so the fields stay separate
+    char pair[3];
+    for (const char c : bytes) {
+        std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(c));
+        hex += pair;
+    }
+    return hex;
+}
+
+void PrintResolved(const ResolvedPref& pref) {
+    const HeldPrefValue* value = pref.InForce();
+    std::string type = "none", shown = "-";
+    if (value != nullptr && value->type == PrefValueType::kBool) {
+        type = "bool", shown = value->boolValue ? "1" : "0";
+    } else if (value != nullptr && value->type == PrefValueType::kInt) {
+        type = "int", shown = std::to_string(value->intValue);
+    } else if (value != nullptr) {
+        type = "string", shown = Hex(value->text);
+    }
+    std::printf("%s %s %s %d %d\n", Hex(pref.name).c_str(), type.c_str(), shown.c_str(),
+                pref.hasUser ? 1 : 0, pref.locked ? 1 : 0);
+}
+
+// The boxes and the editor path as the main window shows them after reading, taken back as Apply
+// takes them.
+void LeaveEveryBoxAsRead(PrefSection& misc, PrefSection& privacy) {
+    for (const PrefOption& option : kPrefCatalogue) {
+        PrefRecord& record = RecordOf(option, misc, privacy);
+        SetPendingFlag(record, record.current.flag);
+        if (record.current.text[0] != '\0' && option.kind == PrefKind::Text) {
+            SetPendingText(record, record.current.text);
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: pref_probe PREFS USERJS NAMES APPLIED\n");
+        return 2;
+    }
+    const std::string prefs = ReadAll(argv[1]), user = ReadAll(argv[2]);
+    PrefResolver resolver;
+    std::ifstream names(argv[3]);
+    for (std::string name; std::getline(names, name);) {
+        resolver.Watch(name);
+    }
+    resolver.Read(prefs);
+    resolver.Read(user);
+    for (const ResolvedPref& pref : resolver.Prefs()) {
+        PrintResolved(pref);
+    }
+    PrefSection misc{}, privacy{};
+    ParsePreferences(prefs, user, misc, privacy);
+    LeaveEveryBoxAsRead(misc, privacy);
+    char applied[kPrefOutputCapacity] = "";
+    AppendStatements(applied, misc, privacy);
+    std::ofstream(argv[4], std::ios::binary) << applied;
+    return 0;
+}
