@@ -11,6 +11,20 @@ namespace {
 
 constexpr auto kBaseVariable = Scramble("APPDATA");
 constexpr auto kFirefoxFolder = Scramble("Mozilla\\Firefox");
+// Firefox from the Microsoft Store keeps its per-user data in its package's folder.
+constexpr auto kStoreBaseVariable = Scramble("LOCALAPPDATA");
+constexpr auto kStoreFirefoxFolder =
+    Scramble("Packages\\Mozilla.Firefox_n80bbvh6b1yt2\\LocalCache\\Roaming\\Mozilla\\Firefox");
+
+// Where a Firefox data folder lies: below the folder an environment variable names.
+struct DataFolder {
+    ScrambledText baseVariable;
+    ScrambledText folder;
+};
+constexpr DataFolder kDataFolders[] = {
+    {kBaseVariable, kFirefoxFolder},
+    {kStoreBaseVariable, kStoreFirefoxFolder},
+};
 constexpr auto kProfileListName = Scramble("profiles.ini");
 constexpr auto kPrefsName = Scramble("prefs.js");
 constexpr auto kUserJsName = Scramble("user.js");
@@ -105,27 +119,48 @@ bool Append(wchar_t* out, std::size_t capacity, const wchar_t* text) {
 }
 
 // Base folder and Firefox data folder, e.g. C:\Users\Ann\AppData\Roaming\Mozilla\Firefox.
-bool BuildFirefoxFolder(wchar_t* out, std::size_t capacity) {
+bool BuildDataFolder(const DataFolder& where, wchar_t* out, std::size_t capacity) {
     out[0] = L'\0';
     wchar_t name[kUnscrambledCapacity];
     std::wstring base;
-    if (!platform::GetEnvironment(UnscrambleWide(name, kBaseVariable), base)) {
+    if (!platform::GetEnvironment(UnscrambleWide(name, where.baseVariable), base)) {
         return false;
     }
     return Append(out, capacity, base.c_str()) && Append(out, capacity, L"\\") &&
-           Append(out, capacity, UnscrambleWide(name, kFirefoxFolder));
+           Append(out, capacity, UnscrambleWide(name, where.folder));
 }
 
-bool BuildProfileListPath(wchar_t* out, std::size_t capacity) {
+bool BuildProfileListPath(const wchar_t* firefoxFolder, wchar_t* out, std::size_t capacity) {
     wchar_t name[kUnscrambledCapacity];
-    return BuildFirefoxFolder(out, capacity) && Append(out, capacity, L"\\") &&
+    out[0] = L'\0';
+    return Append(out, capacity, firefoxFolder) && Append(out, capacity, L"\\") &&
            Append(out, capacity, UnscrambleWide(name, kProfileListName));
 }
 
-bool ReadProfileList(std::wstring& text) {
+// The Firefox data folder whose profile list is there, the one written last when both the usual
+// and the Store app's are (the usual one on a tie).
+bool FindFirefoxFolder(wchar_t* out, std::size_t capacity) {
+    bool found = false;
+    std::int64_t newest = 0;
+    for (const DataFolder& where : kDataFolders) {
+        wchar_t folder[kPathCapacity];
+        wchar_t list[kPathCapacity];
+        std::int64_t written = 0;
+        if (BuildDataFolder(where, folder, kPathCapacity) &&
+            BuildProfileListPath(folder, list, kPathCapacity) &&
+            platform::FileWriteTime(list, written) && (!found || written > newest)) {
+            out[0] = L'\0';
+            found = Append(out, capacity, folder);
+            newest = written;
+        }
+    }
+    return found;
+}
+
+bool ReadProfileList(const wchar_t* firefoxFolder, std::wstring& text) {
     wchar_t path[kPathCapacity];
     FileText file;
-    if (!BuildProfileListPath(path, kPathCapacity) ||
+    if (!BuildProfileListPath(firefoxFolder, path, kPathCapacity) ||
         ReadWholeFile(path, kMaxProfileListSize, file) != FileReadResult::kRead) {
         return false;
     }
@@ -139,12 +174,13 @@ bool ReadProfileList(std::wstring& text) {
 
 // The profile folder: a relative path lies below the Firefox data folder, with '/' turned into
 // the Windows separator; an absolute one is used as it stands.
-bool BuildProfileFolder(const ProfileChoice& choice, wchar_t* out, std::size_t capacity) {
+bool BuildProfileFolder(const wchar_t* firefoxFolder, const ProfileChoice& choice, wchar_t* out,
+                        std::size_t capacity) {
+    out[0] = L'\0';
     if (!choice.isRelative) {
-        out[0] = L'\0';
         return Append(out, capacity, choice.path.c_str());
     }
-    if (!BuildFirefoxFolder(out, capacity)) {
+    if (!Append(out, capacity, firefoxFolder)) {
         return false;
     }
     if (choice.path.empty()) {
@@ -190,8 +226,9 @@ ProfileChoice ChooseDefaultProfile(std::wstring_view profileList) {
 }
 
 bool IsFirefoxInstalled() {
+    wchar_t folder[kPathCapacity];
     std::wstring list;
-    return ReadProfileList(list);
+    return FindFirefoxFolder(folder, kPathCapacity) && ReadProfileList(folder, list);
 }
 
 wchar_t* LocateProfileFile(wchar_t* out, std::size_t capacity, ScrambledText fileName) {
@@ -199,8 +236,10 @@ wchar_t* LocateProfileFile(wchar_t* out, std::size_t capacity, ScrambledText fil
         return nullptr;
     }
     std::wstring list;
+    wchar_t folder[kPathCapacity];
     wchar_t name[kUnscrambledCapacity];
-    if (!ReadProfileList(list) || !BuildProfileFolder(ChooseDefaultProfile(list), out, capacity) ||
+    if (!FindFirefoxFolder(folder, kPathCapacity) || !ReadProfileList(folder, list) ||
+        !BuildProfileFolder(folder, ChooseDefaultProfile(list), out, capacity) ||
         !Append(out, capacity, L"\\") || !Append(out, capacity, UnscrambleWide(name, fileName))) {
         out[0] = L'\0';
         return nullptr;

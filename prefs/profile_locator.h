@@ -15,6 +15,10 @@ extern const ScrambledText kProfileLockFileName;    // held open by a running Fi
 
 inline constexpr std::size_t kPathCapacity = 260;
 
+// Firefox's profile list is looked for in the usual per-user folder (%APPDATA%\Mozilla\Firefox)
+// and in the Microsoft Store app's (below %LOCALAPPDATA%\Packages); when both hold one, the list
+// written last is the one in force, and relative profile paths lie below its folder.
+
 // True when Firefox's profile list can be read, by the same rules LocateProfileFile reads it.
 bool IsFirefoxInstalled();
 

@@ -40,6 +40,10 @@ bool FlushToDisk(std::FILE* stream);
 // Creates one folder (_wmkdir). Returns 0 on success, else the errno value (EEXIST included).
 int MakeDirectory(const wchar_t* path);
 
+// The time a file was last written, in the system's own units (only comparisons mean anything);
+// false when it cannot be had, which includes a file that does not exist.
+bool FileWriteTime(const wchar_t* path, std::int64_t& time);
+
 // Deletes a file (_wremove).
 FileError RemoveFile(const wchar_t* path);
 

@@ -149,6 +149,15 @@ int MakeDirectory(const wchar_t* path) {
     return mkdir(FileName(path).c_str(), 0755) == 0 ? 0 : errno;
 }
 
+bool FileWriteTime(const wchar_t* path, std::int64_t& time) {
+    struct stat status {};
+    if (stat(FileName(path).c_str(), &status) != 0) {
+        return false;
+    }
+    time = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    return true;
+}
+
 FileError RemoveFile(const wchar_t* path) {
     if (FileOperationMustFail()) {
         return Refuse(FileError::kFailed);

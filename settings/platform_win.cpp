@@ -110,6 +110,16 @@ int MakeDirectory(const wchar_t* path) {
     return _wmkdir(path) == 0 ? 0 : errno;
 }
 
+bool FileWriteTime(const wchar_t* path, std::int64_t& time) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW(path, GetFileExInfoStandard, &data) == 0) {
+        return false;
+    }
+    time = static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 |
+           data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
 FileError RemoveFile(const wchar_t* path) {
     if (FileOperationMustFail()) {
         return Refuse(FileError::kFailed);

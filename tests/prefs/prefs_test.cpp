@@ -146,6 +146,41 @@ TEST_F(Engine, LocatesFilesInsideTheDefaultProfile) {
     EXPECT_EQ(Locate(kPrefsFileName), L"<none>");
 }
 
+// Firefox from the Microsoft Store keeps its profile list in its package's folder: it is used
+// when the usual one is missing, and when it was written last. Each row: which lists exist, which
+// of them is newer, and the folder whose profile is then used.
+TEST_F(Engine, UsesTheStoreAppsProfileListWhenItIsTheOneInForce) {
+    const fs::path local = folder_.Path() / "local";
+    const fs::path store =
+        local / "Packages/Mozilla.Firefox_n80bbvh6b1yt2/LocalCache/Roaming/Mozilla/Firefox";
+    test::SetEnvironment("LOCALAPPDATA", test::ToProgramPath(local));
+    const auto now = fs::file_time_type::clock::now();
+    const std::tuple<bool, bool, int, fs::path> cases[] = {
+        {true, false, 0, FirefoxFolder()}, {false, true, 0, store},          {true, true, 1, store},
+        {true, true, -1, FirefoxFolder()}, {true, true, 0, FirefoxFolder()}, {false, false, 0, ""},
+    };
+    for (const auto& [usual, fromStore, storeNewer, used] : cases) {
+        fs::remove(FirefoxFolder() / "profiles.ini");
+        fs::remove_all(store);
+        if (usual) {
+            WriteProfileList("[Profile0]\nPath=Profiles/p1.default\n");
+            fs::last_write_time(FirefoxFolder() / "profiles.ini", now);
+        }
+        if (fromStore) {
+            test::WriteFileBytes(store / "profiles.ini", "[Profile0]\nPath=Profiles/s\n");
+            fs::last_write_time(store / "profiles.ini", now + std::chrono::seconds(storeNewer));
+        }
+        wchar_t out[kPathCapacity];
+        const bool located = LocateProfileFile(out, kPathCapacity, kUserJsFileName) != nullptr;
+        EXPECT_EQ(IsFirefoxInstalled(), usual || fromStore);
+        EXPECT_EQ(located ? std::wstring(out) : L"",
+                  used.empty() ? L""
+                               : test::ToProgramPath(
+                                     used / (used == store ? "Profiles/s" : "Profiles/p1.default") /
+                                     "user.js"));
+    }
+}
+
 // Each row: a filter text and its file types as "name=pattern;" (empty entries are dropped).
 TEST(SplitFileFilter, GivesEachEntryItsPattern) {
     const std::pair<const wchar_t*, std::wstring> cases[] = {
@@ -182,8 +217,7 @@ TEST(ReadStatements, ReadsAsFirefoxReadsAndResumesAfterTheNextSemicolon) {
     const std::pair<std::string, std::string> cases[] = {
         {"user_pref(\"a\", true);\r\n# x\rpref('b',-7);//c\r\nsticky_pref(\"c\",\n\"v\");",
          "Ua=true Pb=-7 Sc=\"v\" "},
-        {"/* user_pref(\"a\", 1); */ lockPref(\"d\", /* note */ +2147483647)\v;",
-         "Ld=2147483647 "},
+        {"/* user_pref(\"a\", 1); */ lockPref(\"d\", /* note */ +2147483647)\v;", "Ld=2147483647 "},
         {"user_pref(\"a\" false); user_pref(\"b\", 1);", "! Ub=1 "},
         {"user_pref(\"a\", 1) user_pref(\"b\", 1); user_pref(\"c\", 2);", "! Uc=2 "},
         {"user_pref(\"a\", \"x;y\"); user_pref(\"b\", 1e3); user_pref(\"c\", 3);",
@@ -226,8 +260,8 @@ TEST_F(Engine, ParsingShowsTheValueFirefoxUses) {
             {"", "user_pref('geo.enabled', /* why */ false ) ;", geo, 1, 1, ""},
             {"", "pref(\"geo.enabled\", false);sticky_pref(\"geo.enabled\", false);", geo, 0, 0,
              ""},
-            {Pref(geo, "true"), "lockPref(\"geo.enabled\", false);" + Pref(geo, "true"), geo, 1,
-             1, ""},
+            {Pref(geo, "true"), "lockPref(\"geo.enabled\", false);" + Pref(geo, "true"), geo, 1, 1,
+             ""},
             {"", "lockPref(\"geo.enabled\", 1);", geo, 0, 0, ""},
             {Pref(geo, "FALSE"), "user_pref(\"geo.enabled\" false);", geo, 0, 0, ""},
             {Pref("browser.search.openintab", "true"), "", "browser.search.openintab", 1, 1, ""},
@@ -382,18 +416,18 @@ TEST_F(Engine, RestoreRemovesTheStatementsThatSetManagedPreferences) {
         "user_pref(\"app.update.last\", 17);\r" +
         kept + mentions + "  user_pref(\"webgl.disabled\", true);\t\r" +
         "user_pref(\"view_source.editor.external\", true);\r\r" +
-        "pref('geo.enabled',\n/* c */ true); user_pref(\"z\", 1); lockPref(\"read plugins\", 1);\n" +
+        "pref('geo.enabled',\n/* c */ true); user_pref(\"z\", 1); lockPref(\"read plugins\", "
+        "1);\n" +
         Pref("geo.enabled.extra", "true") + "user_pref(\"dom.event.contextmenu.enabled\", false);";
     SetProfileFiles({{"prefs.js", prefs}, {"user.js", Pref("geo.enabled", "false")}});
     std::wstring customBackup = L"junk";
     ASSERT_EQ(RestorePreferences(&customBackup), kRestoreDone);
-    EXPECT_EQ(ProfileFiles(),
-              (Files{{"prefs.js", "// Mozilla\r\nuser_pref(\"app.update.last\", 17);\r" + kept +
-                                      mentions +
-                                      "user_pref(\"view_source.editor.external\", true);\r\r" +
-                                      " user_pref(\"z\", 1); \n" +
-                                      Pref("geo.enabled.extra", "true")},
-                     {"prefs.js.quorvane-backup", prefs}}));
+    EXPECT_EQ(
+        ProfileFiles(),
+        (Files{{"prefs.js", "// Mozilla\r\nuser_pref(\"app.update.last\", 17);\r" + kept +
+                                mentions + "user_pref(\"view_source.editor.external\", true);\r\r" +
+                                " user_pref(\"z\", 1); \n" + Pref("geo.enabled.extra", "true")},
+               {"prefs.js.quorvane-backup", prefs}}));
     EXPECT_EQ(customBackup, L"");
 }
 
