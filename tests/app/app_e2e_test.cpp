@@ -38,6 +38,7 @@ enum Control : int {
     kRestoreSection = 202,
     kAbout = 203,
     kCloseTab = 204,
+    kContextMenu = 205,
     kInfo03 = 208,
     kEditorSwitch = 211,
     kEditorPath = 212,
@@ -145,6 +146,7 @@ struct StartingState {
     int noticeSuppressed = 1;
     int updateCheck = 1;     // UpdateCheckEnabled
     bool ownFolder = false;  // a copy of the program in a folder of its own, started in "work"
+    bool storeApp = false;   // Firefox from the Microsoft Store: its data in its package folder
 };
 
 // The files Op::File looks at: two in the profile, one chosen in the save dialog.
@@ -170,6 +172,16 @@ const char kRestorePrefs[] =
     "user_pref(\"view_source.editor.external\", true);\n"
     "user_pref(\"view_source.editor.path\", \"C:\\\\Tools\\\\ed.exe\");\n";
 const char kWebRtcUserJs[] = "user_pref(\"media.peerconnection.enabled\", false);\n";
+const char kTemplateUserJs[] =
+    "/*** my hardening template ***/\r\n"
+    "// user_pref(\"media.peerconnection.enabled\", false); // [DEFAULT: true]\r\n"
+    "/* location\r\nuser_pref(\"geo.enabled\", true);\r\n*/\r\n"
+    "user_pref('dom.event.contextmenu.enabled', false);\r\n"
+    "user_pref(\"dom.battery.enabled\", /* why */ false);\r\n"
+    "user_pref(\"my.own.pref\", 1);\r\n"
+    "# overrides\r\n"
+    "user_pref(\"dom.event.contextmenu.enabled\", true);\r\n"
+    "user_pref(\"browser.send_pings\", true);\r\n";
 
 // Opens Restore on the profile above and answers its warning.
 std::vector<Step> RestoreSteps(int answer) {
@@ -290,6 +302,32 @@ const std::vector<Scenario> kScenarios = {
                              kPrefsJs),
                            S(Op::File, "-"), S(Op::Boxes, "00000000001"),
                            S(Op::Text, kEditorPath, ""), S(Op::Close)}},
+    // A template user.js: each box shows what Firefox uses, and an Apply with nothing changed
+    // writes those same values (the differential test runs Firefox on both).
+    {"ATemplateUserJsShowsWhatFirefoxUsesAndApplyKeepsIt",
+     {.prefs = "user_pref(\"geo.enabled\", false);\n", .userJs = kTemplateUserJs},
+     {S(Op::Start), S(Op::MainWindow),
+      S(Op::Checked, kWebRtc, 0),       // commented out: Firefox's default
+      S(Op::Checked, kContextMenu, 0),  // the later override wins
+      S(Op::Checked, kGeolocation, 1),  // in a block comment: prefs.js holds
+      S(Op::Boxes, "00000000110"), S(Op::Click, kApply),
+      S(Op::Box, std::string(kRestart) + " Your own preferences from user.js were saved in *",
+        IDOK),
+      S(Op::File,
+        "user_pref(\"dom.event.contextmenu.enabled\", true);\n"
+        "user_pref(\"view_source.editor.path\", \"\");\n"
+        "user_pref(\"dom.battery.enabled\", false);\n"
+        "user_pref(\"geo.enabled\", false);\n"
+        "user_pref(\"browser.send_pings\", true);\n"),
+      S(Op::Close), S(Op::Start), S(Op::MainWindow), S(Op::Boxes, "00000000110"), S(Op::Close)}},
+    {"FirefoxFromTheStoreIsFound",
+     {.prefs = "user_pref(\"geo.enabled\", false);\n", .storeApp = true},
+     {S(Op::Start), S(Op::MainWindow), S(Op::Boxes, "00000000011"), S(Op::Enabled, kRestore, 1),
+      S(Op::Click, kApply), S(Op::Box, kRestart, IDOK),
+      S(Op::File,
+        "user_pref(\"view_source.editor.path\", \"\");\n"
+        "user_pref(\"geo.enabled\", false);\n"),
+      S(Op::Close)}},
     {"SectionsSwitchApplyAndPreviewsShowTheirPictures",
      {},
      std::vector<Step>{S(Op::Start), S(Op::MainWindow), S(Op::Visible, kCloseTab, 1),
@@ -573,10 +611,15 @@ protected:
     void SetUp() override { PublishRelease(kVersion.c_str()); }
     void TearDown() override { PublishRelease(kVersion.c_str()); }
 
-    fs::path Firefox() const { return folder_.Roaming() / "Mozilla" / "Firefox"; }
+    fs::path Firefox() const {
+        return store_ ? folder_.Local() / "Packages" / "Mozilla.Firefox_n80bbvh6b1yt2" /
+                            "LocalCache" / "Roaming" / "Mozilla" / "Firefox"
+                      : folder_.Roaming() / "Mozilla" / "Firefox";
+    }
     fs::path Profile() const { return Firefox() / "Profiles" / "e2e.default"; }
 
     void Prepare(const StartingState& state) {
+        store_ = state.storeApp;
         if (state.prefs != nullptr) {
             test::WriteFileBytes(Firefox() / "profiles.ini",
                                  "[Profile0]\r\nName=default\r\nIsRelative=1\r\n"
@@ -608,6 +651,7 @@ protected:
     test::UserFolders folder_;
     fs::path program_path_ = ProgramUnderTest();
     fs::path working_;  // empty: the program's own folder
+    bool store_ = false;
     std::unique_ptr<ProgramDriver> program_;
     HWND dialog_ = nullptr;
     std::unique_ptr<ServiceInspection> atStart_;  // the service's counts when the program started
