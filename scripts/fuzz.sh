@@ -28,7 +28,12 @@ for binary in "$build"/fuzz/fuzz_*; do
   name="${binary##*/fuzz_}"
   mkdir -p "$build/corpus/$name"
   log="$build/$name.log"
-  if ! "$binary" "${limits[@]}" -artifact_prefix="$build/crash-$name-" \
+  # The targets that read preference statements share a dictionary of their words and escapes.
+  dictionary=()
+  case "$name" in
+    pref_reader | restore_filter | custom_statements) dictionary=(-dict=fuzz/statements.dict) ;;
+  esac
+  if ! "$binary" "${limits[@]}" "${dictionary[@]}" -artifact_prefix="$build/crash-$name-" \
       "$build/corpus/$name" "fuzz/corpus/$name" >"$log" 2>&1; then
     crashes=$((crashes + 1))
     echo "fuzz: $name crashed; see $log"
