@@ -5,6 +5,8 @@
 #   Quorvane-VERSION-setup.exe      the installer (tools/installer/quorvane.nsi)
 #   Quorvane-VERSION-portable.zip   Quorvane.exe, infos\ and README.txt
 #   SHA256SUMS                      the checksums of both
+# When QUORVANE_SIGN_PKCS12 names a certificate, scripts/sign.sh signs Quorvane.exe, the
+# uninstaller and the installer; without one they stay unsigned.
 # The same inputs give the same bytes: every packed file carries the time of the last commit
 # (or SOURCE_DATE_EPOCH when set), and the zip lists its files in a fixed order, without the
 # extra attributes of the machine it was made on.
@@ -22,6 +24,16 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir "$stage/infos"
 cp "$exe" "$stage/Quorvane.exe"
+sign=()
+if [ -n "${QUORVANE_SIGN_PKCS12:-}" ]; then
+  # makensis runs the signing from the installer script's folder.
+  for variable in QUORVANE_SIGN_PKCS12 QUORVANE_SIGN_PASSWORD_FILE; do
+    path=$(realpath -e "${!variable:-}")
+    export "$variable=$path"
+  done
+  "$root/scripts/sign.sh" "$stage/Quorvane.exe"
+  sign=(-DSIGN="$root/scripts/sign.sh")
+fi
 cp "$root"/infos/*.png "$stage/infos/"
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$root/tools/installer/README.txt" >"$stage/README.txt"
 find "$stage" -type d -exec chmod 755 {} +
@@ -31,5 +43,5 @@ find "$stage" -exec touch -d "@$epoch" {} +
 rm -f "$out/$name-portable.zip" "$out/$name-setup.exe" "$out/SHA256SUMS"
 (cd "$stage" && find . -type f | sed 's|^\./||' | sort | zip -q -X -D -9 "$out/$name-portable.zip" -@)
 makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DICON="$root/res/icons/application.ico" \
-  -DOUTFILE="$out/$name-setup.exe" "$root/tools/installer/quorvane.nsi"
+  -DOUTFILE="$out/$name-setup.exe" "${sign[@]}" "$root/tools/installer/quorvane.nsi"
 (cd "$out" && sha256sum "$name-setup.exe" "$name-portable.zip" >SHA256SUMS)
