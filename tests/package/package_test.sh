@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The packages of the program just built, as a Windows user gets them:
-#   package_test.sh EXE VERSION PRODUCT_H E2E_TEST WORK
+#   package_test.sh EXE VERSION PRODUCT_H E2E_TEST WEB_HOST WORK
 # makes the installer and the zip of EXE (scripts/make-packages.sh) in WORK, unsigned and signed
 # with a code-signing certificate made here, and checks
 #   - the checksums, and that the zip holds exactly Quorvane.exe, README.txt and infos\*.png;
 #   - that Quorvane.exe, the installer and the installed uninstaller of the signed packages
 #     verify against the test's CA and name its certificate, and that removing the signature
 #     gives back EXE;
+#   - that the winget manifest agrees with the installer, the silent switch, the uninstall key,
+#     the program's license text and the web site WEB_HOST;
 #   - that the version block, the About text, the manifest and the requests' version
 #     (PRODUCT_H, which the request code is built with) agree with VERSION, the packages' name;
 #   - in a private Wine prefix: the silent install puts the files, the Start-menu shortcut (the
@@ -20,7 +22,8 @@ exe=$1
 version=$2
 product_h=$3
 e2e_test=$4
-work=$5
+web_host=$5
+work=$6
 root=$(cd "$(dirname "$0")/../.." && pwd)
 failures=0
 
@@ -42,7 +45,7 @@ rm -rf "$work"
 mkdir -p "$work"
 dist=$work/dist
 name=Quorvane-$version
-"$root/scripts/make-packages.sh" "$exe" "$version" "$dist"
+"$root/scripts/make-packages.sh" "$exe" "$version" "$dist" "$web_host"
 setup=$dist/$name-setup.exe
 zip=$dist/$name-portable.zip
 
@@ -65,7 +68,7 @@ openssl pkcs12 -export -inkey "$keys/sign.key" -in "$keys/sign.crt" -certfile "$
   -passout "file:$keys/password" -out "$keys/sign.p12"
 signed=$work/signed
 QUORVANE_SIGN_PKCS12=$keys/sign.p12 QUORVANE_SIGN_PASSWORD_FILE=$keys/password \
-  "$root/scripts/make-packages.sh" "$exe" "$version" "$signed"
+  "$root/scripts/make-packages.sh" "$exe" "$version" "$signed" "$web_host"
 signed_setup=$signed/$name-setup.exe
 
 # ---- The zip and the checksums -------------------------------------------------------------
@@ -103,6 +106,71 @@ osslsigncode remove-signature -in "$work/signed-unzipped/Quorvane.exe" \
   -out "$work/unsigned.exe" >/dev/null || fail "no signature to remove from the signed Quorvane.exe"
 same_file "$exe" "$work/unsigned.exe"
 
+# ---- The winget manifest, as a YAML parser reads it ----------------------------------------
+# winget_fields DIR: the fields that the checks below compare, as "name<TAB>value" lines.
+winget_fields() {
+  /usr/bin/python3 - "$1" <<'PY'
+import os, sys, yaml
+folder = sys.argv[1]
+names = ["Kestrovan.Quorvane.yaml", "Kestrovan.Quorvane.installer.yaml",
+         "Kestrovan.Quorvane.locale.en-US.yaml"]
+if sorted(os.listdir(folder)) != sorted(names):
+    sys.exit(f"{folder} holds {sorted(os.listdir(folder))}")
+version, installer, locale = (yaml.safe_load(open(os.path.join(folder, n))) for n in names)
+manifests = (version, installer, locale)
+[entry] = installer["AppsAndFeaturesEntries"]
+[package] = installer["Installers"]
+switches = installer["InstallerSwitches"]
+fields = {
+    "types": " ".join(m["ManifestType"] for m in manifests),
+    "schema": " ".join({m["ManifestVersion"] for m in manifests}),
+    "identifiers": " ".join({m["PackageIdentifier"] for m in manifests}),
+    "versions": " ".join({m["PackageVersion"] for m in manifests} | {entry["DisplayVersion"]}),
+    "locales": version["DefaultLocale"] + " " + locale["PackageLocale"],
+    "installer": f'{installer["InstallerType"]} {installer["Scope"]} {package["Architecture"]}',
+    "switches": switches["Silent"] + " " + switches["SilentWithProgress"],
+    "ProductCode": installer["ProductCode"],
+    "product codes": installer["ProductCode"] + " " + entry["ProductCode"],
+    "entry": entry["DisplayName"] + "|" + entry["Publisher"],
+    "package": locale["Publisher"] + " " + locale["PackageName"],
+    "pages": " ".join(locale[key] for key in ("PublisherUrl", "PackageUrl", "LicenseUrl")),
+}
+for key in ("InstallerUrl", "InstallerSha256"):
+    fields[key] = package[key]
+fields["License"] = locale["License"]
+for key, value in fields.items():
+    print(f"{key}\t{value}")
+PY
+}
+declare -A winget
+program_texts=$(strings -el "$exe")
+for folder in "$dist" "$signed"; do
+  winget=()
+  while IFS=$'\t' read -r key value; do
+    winget[$key]=$value
+  done < <(winget_fields "$folder/winget")
+  expect "winget manifests" "${winget[types]:-}" "version installer defaultLocale"
+  expect "winget schema, 1.6.0 or later" \
+    "$(printf '%s\n' 1.6.0 "${winget[schema]:-}" | sort -V | tail -1)" "${winget[schema]:-}"
+  expect "winget identifiers" "${winget[identifiers]:-}" Kestrovan.Quorvane
+  expect "winget versions" "${winget[versions]:-}" "$version"
+  expect "winget locales" "${winget[locales]:-}" "en-US en-US"
+  expect "winget installer" "${winget[installer]:-}" "nullsoft user x64"
+  expect "winget silent switches, those the installs below use" "${winget[switches]:-}" "/S /S"
+  expect "winget publisher and name" "${winget[package]:-}" "Kestrovan Quorvane"
+  expect "winget InstallerSha256" "${winget[InstallerSha256]:-}" \
+    "$(sha256sum "$folder/$name-setup.exe" | cut -d' ' -f1 | tr a-f A-F)"
+  expect "winget InstallerUrl" "${winget[InstallerUrl]:-}" "https://$web_host/download/$name-setup.exe"
+  expect "winget web pages" "${winget[pages]:-}" \
+    "https://$web_host/ https://$web_host/download#quorvane https://$web_host/licensing-quorvane"
+  # The license, sentence by sentence, is what the program's License-model notice says.
+  [ -n "${winget[License]:-}" ] || fail "winget License is empty"
+  while read -r sentence; do
+    grep -qF "$sentence" <<<"$program_texts" ||
+      fail "winget License: the program never says '$sentence'"
+  done < <(sed 's/\. /.\n/g' <<<"${winget[License]:-}")
+done
+
 # ---- One version everywhere ----------------------------------------------------------------
 IFS=. read -r major minor patch <<<"$version"
 resources=$(x86_64-w64-mingw32-windres -J coff -O rc -i "$exe")
@@ -134,13 +202,22 @@ roaming=$(folder_of APPDATA)
 installed=$local_data/Programs/Quorvane
 installed_windows=$(winepath -w "$installed")
 shortcut="$roaming/Microsoft/Windows/Start Menu/Programs/Quorvane.lnk"
-key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvane'
+uninstall_keys='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+key=$uninstall_keys\\Quorvane
+# key_value NAME [KEY]: a value of Quorvane's uninstall key, or of KEY.
 key_value() {
-  wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' |
+  wine reg query "${2:-$key}" /v "$1" 2>/dev/null | tr -d '\r' |
     sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
 }
 
 wine "$setup" /S || fail "the silent install ended with $?"
+# winget finds the install by the uninstall key that its product code names, and knows the
+# name and publisher there.
+product_code=${winget[ProductCode]:-}
+expect "winget product codes" "${winget[product codes]:-}" "$product_code $product_code"
+product_key=$uninstall_keys\\$product_code
+expect "the uninstall key of winget's product code" \
+  "$(key_value DisplayName "$product_key")|$(key_value Publisher "$product_key")" "${winget[entry]:-}"
 same_file "$exe" "$installed/Quorvane.exe"
 for picture in $pictures; do
   same_file "$root/$picture" "$installed/$picture"
