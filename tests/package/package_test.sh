@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
 # The packages of the program just built, as a Windows user gets them:
-#   package_test.sh EXE VERSION PRODUCT_H E2E_TEST WORK
-# makes the installer and the zip of EXE (scripts/make-packages.sh) in WORK and checks
+#   package_test.sh EXE VERSION PRODUCT_H E2E_TEST WEB_HOST WORK
+# makes the installer and the zip of EXE (scripts/make-packages.sh) in WORK, unsigned and signed
+# with a code-signing certificate made here, and checks
 #   - the checksums, and that the zip holds exactly Quorvane.exe, README.txt and infos\*.png;
+#   - that Quorvane.exe, the installer and the installed uninstaller of the signed packages
+#     verify against the test's CA and name its certificate, and that removing the signature
+#     gives back EXE;
+#   - that the winget manifest agrees with the installer, the silent switch, the uninstall key,
+#     the program's license text and the web site WEB_HOST;
 #   - that the version block, the About text, the manifest and the requests' version
 #     (PRODUCT_H, which the request code is built with) agree with VERSION, the packages' name;
 #   - in a private Wine prefix: the silent install puts the files, the Start-menu shortcut (the
-#     install folder as its working folder) and the uninstall key in place; the installed
-#     program starts and shows its window and a preview picture (the documentation tour of E2E_TEST
-#     walks it); an update
-#     installs over the older version in place; the silent uninstall removes files, shortcut
-#     and key, and keeps the settings files and the Firefox profile.
+#     install folder as its working folder) and the uninstall key in place; the signed installer
+#     updates the unsigned install in place; the installed signed program starts and shows its
+#     window and a preview picture (the documentation tour of E2E_TEST walks it); the silent
+#     uninstall removes files, shortcut and key, and keeps the settings files and the Firefox
+#     profile.
 set -euo pipefail
 exe=$1
 version=$2
 product_h=$3
 e2e_test=$4
-work=$5
+web_host=$5
+work=$6
 root=$(cd "$(dirname "$0")/../.." && pwd)
 failures=0
 
@@ -38,9 +45,31 @@ rm -rf "$work"
 mkdir -p "$work"
 dist=$work/dist
 name=Quorvane-$version
-"$root/scripts/make-packages.sh" "$exe" "$version" "$dist"
+"$root/scripts/make-packages.sh" "$exe" "$version" "$dist" "$web_host"
 setup=$dist/$name-setup.exe
 zip=$dist/$name-portable.zip
+
+# A throw-away CA and a code-signing certificate of it, for the signed packages. Their keys are
+# elliptic-curve ones, which take no time to make.
+keys=$work/signing
+subject=/CN=Kestrovan/O=Kestrovan
+new_key=(-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes)
+mkdir "$keys"
+openssl req -x509 "${new_key[@]}" -days 2 -subj "/CN=Quorvane test CA/O=Kestrovan" \
+  -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign \
+  -keyout "$keys/ca.key" -out "$keys/ca.crt" 2>/dev/null
+openssl req "${new_key[@]}" -subj "$subject" -keyout "$keys/sign.key" -out "$keys/sign.csr" \
+  2>/dev/null
+printf 'keyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >"$keys/usage"
+openssl x509 -req -days 2 -in "$keys/sign.csr" -CA "$keys/ca.crt" -CAkey "$keys/ca.key" \
+  -CAcreateserial -extfile "$keys/usage" -out "$keys/sign.crt" 2>/dev/null
+printf 'not a real secret\n' >"$keys/password"
+openssl pkcs12 -export -inkey "$keys/sign.key" -in "$keys/sign.crt" -certfile "$keys/ca.crt" \
+  -passout "file:$keys/password" -out "$keys/sign.p12"
+signed=$work/signed
+QUORVANE_SIGN_PKCS12=$keys/sign.p12 QUORVANE_SIGN_PASSWORD_FILE=$keys/password \
+  "$root/scripts/make-packages.sh" "$exe" "$version" "$signed" "$web_host"
+signed_setup=$signed/$name-setup.exe
 
 # ---- The zip and the checksums -------------------------------------------------------------
 (cd "$dist" && sha256sum --check --quiet SHA256SUMS) || fail "SHA256SUMS does not match"
@@ -55,6 +84,92 @@ for picture in $pictures; do
 done
 grep -q "^Quorvane $version (portable)" "$work/unzipped/README.txt" ||
   fail "README.txt does not name version $version"
+
+# ---- Signatures ----------------------------------------------------------------------------
+# verify_signed FILE: signed by the test's certificate, which chains to the test's CA.
+verify_signed() {
+  local report
+  if ! report=$(osslsigncode verify -CAfile "$keys/ca.crt" -in "$1" 2>&1); then
+    fail "$1 does not verify: $(tail -3 <<<"$report")"
+    return
+  fi
+  expect "the signer of $1" \
+    "$(sed -n '/Signer #0:/{n;s/^[[:space:]]*Subject: //p;q}' <<<"$report")" "$subject"
+}
+(cd "$signed" && sha256sum --check --quiet SHA256SUMS) ||
+  fail "the signed packages' SHA256SUMS does not match"
+mkdir "$work/signed-unzipped"
+unzip -q "$signed/$name-portable.zip" -d "$work/signed-unzipped"
+verify_signed "$work/signed-unzipped/Quorvane.exe"
+verify_signed "$signed_setup"
+osslsigncode remove-signature -in "$work/signed-unzipped/Quorvane.exe" \
+  -out "$work/unsigned.exe" >/dev/null || fail "no signature to remove from the signed Quorvane.exe"
+same_file "$exe" "$work/unsigned.exe"
+
+# ---- The winget manifest, as a YAML parser reads it ----------------------------------------
+# winget_fields DIR: the fields that the checks below compare, as "name<TAB>value" lines.
+winget_fields() {
+  /usr/bin/python3 - "$1" <<'PY'
+import os, sys, yaml
+folder = sys.argv[1]
+names = ["Kestrovan.Quorvane.yaml", "Kestrovan.Quorvane.installer.yaml",
+         "Kestrovan.Quorvane.locale.en-US.yaml"]
+if sorted(os.listdir(folder)) != sorted(names):
+    sys.exit(f"{folder} holds {sorted(os.listdir(folder))}")
+version, installer, locale = (yaml.safe_load(open(os.path.join(folder, n))) for n in names)
+manifests = (version, installer, locale)
+[entry] = installer["AppsAndFeaturesEntries"]
+[package] = installer["Installers"]
+switches = installer["InstallerSwitches"]
+fields = {
+    "types": " ".join(m["ManifestType"] for m in manifests),
+    "schema": " ".join({m["ManifestVersion"] for m in manifests}),
+    "identifiers": " ".join({m["PackageIdentifier"] for m in manifests}),
+    "versions": " ".join({m["PackageVersion"] for m in manifests} | {entry["DisplayVersion"]}),
+    "locales": version["DefaultLocale"] + " " + locale["PackageLocale"],
+    "installer": f'{installer["InstallerType"]} {installer["Scope"]} {package["Architecture"]}',
+    "switches": switches["Silent"] + " " + switches["SilentWithProgress"],
+    "ProductCode": installer["ProductCode"],
+    "product codes": installer["ProductCode"] + " " + entry["ProductCode"],
+    "entry": entry["DisplayName"] + "|" + entry["Publisher"],
+    "package": locale["Publisher"] + " " + locale["PackageName"],
+    "pages": " ".join(locale[key] for key in ("PublisherUrl", "PackageUrl", "LicenseUrl")),
+}
+for key in ("InstallerUrl", "InstallerSha256"):
+    fields[key] = package[key]
+fields["License"] = locale["License"]
+for key, value in fields.items():
+    print(f"{key}\t{value}")
+PY
+}
+declare -A winget
+program_texts=$(strings -el "$exe")
+for folder in "$dist" "$signed"; do
+  winget=()
+  while IFS=$'\t' read -r key value; do
+    winget[$key]=$value
+  done < <(winget_fields "$folder/winget")
+  expect "winget manifests" "${winget[types]:-}" "version installer defaultLocale"
+  expect "winget schema, 1.6.0 or later" \
+    "$(printf '%s\n' 1.6.0 "${winget[schema]:-}" | sort -V | tail -1)" "${winget[schema]:-}"
+  expect "winget identifiers" "${winget[identifiers]:-}" Kestrovan.Quorvane
+  expect "winget versions" "${winget[versions]:-}" "$version"
+  expect "winget locales" "${winget[locales]:-}" "en-US en-US"
+  expect "winget installer" "${winget[installer]:-}" "nullsoft user x64"
+  expect "winget silent switches, those the installs below use" "${winget[switches]:-}" "/S /S"
+  expect "winget publisher and name" "${winget[package]:-}" "Kestrovan Quorvane"
+  expect "winget InstallerSha256" "${winget[InstallerSha256]:-}" \
+    "$(sha256sum "$folder/$name-setup.exe" | cut -d' ' -f1 | tr a-f A-F)"
+  expect "winget InstallerUrl" "${winget[InstallerUrl]:-}" "https://$web_host/download/$name-setup.exe"
+  expect "winget web pages" "${winget[pages]:-}" \
+    "https://$web_host/ https://$web_host/download#quorvane https://$web_host/licensing-quorvane"
+  # The license, sentence by sentence, is what the program's License-model notice says.
+  [ -n "${winget[License]:-}" ] || fail "winget License is empty"
+  while read -r sentence; do
+    grep -qF "$sentence" <<<"$program_texts" ||
+      fail "winget License: the program never says '$sentence'"
+  done < <(sed 's/\. /.\n/g' <<<"${winget[License]:-}")
+done
 
 # ---- One version everywhere ----------------------------------------------------------------
 IFS=. read -r major minor patch <<<"$version"
@@ -87,13 +202,22 @@ roaming=$(folder_of APPDATA)
 installed=$local_data/Programs/Quorvane
 installed_windows=$(winepath -w "$installed")
 shortcut="$roaming/Microsoft/Windows/Start Menu/Programs/Quorvane.lnk"
-key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvane'
+uninstall_keys='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+key=$uninstall_keys\\Quorvane
+# key_value NAME [KEY]: a value of Quorvane's uninstall key, or of KEY.
 key_value() {
-  wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' |
+  wine reg query "${2:-$key}" /v "$1" 2>/dev/null | tr -d '\r' |
     sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
 }
 
 wine "$setup" /S || fail "the silent install ended with $?"
+# winget finds the install by the uninstall key that its product code names, and knows the
+# name and publisher there.
+product_code=${winget[ProductCode]:-}
+expect "winget product codes" "${winget[product codes]:-}" "$product_code $product_code"
+product_key=$uninstall_keys\\$product_code
+expect "the uninstall key of winget's product code" \
+  "$(key_value DisplayName "$product_key")|$(key_value Publisher "$product_key")" "${winget[entry]:-}"
 same_file "$exe" "$installed/Quorvane.exe"
 for picture in $pictures; do
   same_file "$root/$picture" "$installed/$picture"
@@ -118,8 +242,18 @@ installed_kb=$(((0 $(find "$installed" -type f -printf '+%s')) / 1024))
 [ "$size_kb" -ge $((installed_kb - 2)) ] && [ "$size_kb" -le $((installed_kb + 2)) ] ||
   fail "EstimatedSize $size_kb KB, the folder holds $installed_kb KB"
 
-# The installed program, started from its folder as the shortcut starts it: its main window,
-# then a preview, photographed and compared with the picture it should show.
+# The signed installer updates that install where it is: the older version's stale picture
+# goes, the entry shows the new version, the program and the uninstaller are the signed ones.
+touch "$installed/infos/99.png"
+wine reg add "$key" /v DisplayVersion /d 0.9.0 /f >/dev/null
+wine "$signed_setup" /S || fail "the silent update ended with $?"
+[ ! -e "$installed/infos/99.png" ] || fail "the update kept an older picture"
+expect "DisplayVersion after the update" "$(key_value DisplayVersion)" "$version"
+same_file "$work/signed-unzipped/Quorvane.exe" "$installed/Quorvane.exe"
+verify_signed "$installed/Uninstall.exe"
+
+# The installed signed program, started from its folder as the shortcut starts it: its main
+# window, then a preview, photographed and compared with the picture it should show.
 tour=$work/tour
 mkdir "$tour"
 QUORVANE_PROGRAM="$installed_windows\\Quorvane.exe" QUORVANE_PHOTOGRAPH="$(winepath -w "$tour")" \
@@ -142,15 +276,6 @@ for view in license section-options section-privacy preview section-restore abou
 done
 wait "$tour_pid" || fail "the walk through the installed program failed: $(tail -20 "$work/tour.log")"
 
-# An update installs over the older version where that one is: the older version's stale
-# picture goes, the entry shows the new version.
-touch "$installed/infos/99.png"
-wine reg add "$key" /v DisplayVersion /d 0.9.0 /f >/dev/null
-wine "$setup" /S || fail "the silent update ended with $?"
-[ ! -e "$installed/infos/99.png" ] || fail "the update kept an older picture"
-expect "DisplayVersion after the update" "$(key_value DisplayVersion)" "$version"
-same_file "$exe" "$installed/Quorvane.exe"
-
 # The user's settings and a Firefox profile, which the uninstaller must leave alone.
 for folder in "$roaming" "$local_data"; do
   mkdir -p "$folder/Kestrovan/Quorvane"
@@ -163,8 +288,8 @@ printf 'user_pref("geo.enabled", false);\n' >"$profile/user.js"
 before=$(cd "$roaming" && find Kestrovan Mozilla -type f -exec sha256sum {} + | sort;
   cd "$local_data" && find Kestrovan -type f -exec sha256sum {} + | sort)
 
-# The quiet uninstall, run as the system runs it. It copies itself to a temporary folder and
-# returns at once; the copy's last step removes the key, so wait for that.
+# The quiet uninstall, run as the system runs it (the signed uninstaller). It copies itself to a
+# temporary folder and returns at once; the copy's last step removes the key, so wait for that.
 quiet=$(key_value QuietUninstallString)
 uninstaller=$(sed 's/^"\([^"]*\)".*/\1/' <<<"$quiet")
 wine "$uninstaller" $(sed 's/^"[^"]*" *//' <<<"$quiet") || fail "the silent uninstall ended with $?"

@@ -5,7 +5,7 @@
 ; settings (%APPDATA% and %LOCALAPPDATA%\Kestrovan\Quorvane) stay, and Firefox's profiles are
 ; never touched. scripts/make-packages.sh builds it:
 ;   makensis -DVERSION=1.2.3 -DSTAGE=<folder with Quorvane.exe and infos> -DICON=<.ico>
-;            -DOUTFILE=<setup.exe> quorvane.nsi
+;            -DOUTFILE=<setup.exe> [-DSIGN=<scripts/sign.sh>] quorvane.nsi
 
 Unicode true
 Target amd64-unicode
@@ -26,6 +26,12 @@ SetDateSave off
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
+!ifdef SIGN
+    ; A signed release signs the uninstaller, which is then made here rather than at install
+    ; time, and the installer itself.
+    !uninstfinalize '"${SIGN}" "%1"' = 0
+    !finalize '"${SIGN}" "%1"' = 0
+!endif
 Icon "${ICON}"
 UninstallIcon "${ICON}"
 InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
