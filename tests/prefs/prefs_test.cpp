@@ -13,7 +13,6 @@
 #include "prefs/custom_statements.h"
 #include "prefs/file_dialogs.h"
 #include "prefs/pref_reader.h"
-#include "prefs/pref_statements.h"
 #include "prefs/pref_writer.h"
 #include "prefs/profile_file.h"
 #include "prefs/profile_locator.h"
@@ -197,51 +196,6 @@ TEST(SplitFileFilter, GivesEachEntryItsPattern) {
     }
 }
 
-// What the statement reader reports, one entry a statement: U/P/S/L for the keyword, the name,
-// '=' and the value as the writer would put it; "!" for each stretch skipped as malformed.
-class StatementLog : public StatementVisitor {
-public:
-    std::string log;
-    void OnStatement(const PrefStatement& statement) override {
-        log += "PUSL"[static_cast<int>(statement.keyword)];
-        log += std::string(statement.name) + "=";
-        AppendPrefValue(log, statement.value);
-        log += " ";
-    }
-    void OnMalformed(std::size_t, std::size_t) override { log += "! "; }
-};
-
-// Each row: a text and what Firefox reads in it (checked against Firefox by the differential
-// test; these rows keep the rules within reach of every build).
-TEST(ReadStatements, ReadsAsFirefoxReadsAndResumesAfterTheNextSemicolon) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"user_pref(\"a\", true);\r\n# x\rpref('b',-7);//c\r\nsticky_pref(\"c\",\n\"v\");",
-         "Ua=true Pb=-7 Sc=\"v\" "},
-        {"/* user_pref(\"a\", 1); */ lockPref(\"d\", /* note */ +2147483647)\v;", "Ld=2147483647 "},
-        {"user_pref(\"a\" false); user_pref(\"b\", 1);", "! Ub=1 "},
-        {"user_pref(\"a\", 1) user_pref(\"b\", 1); user_pref(\"c\", 2);", "! Uc=2 "},
-        {"user_pref(\"a\", \"x;y\"); user_pref(\"b\", 1e3); user_pref(\"c\", 3);",
-         "Ua=\"x;y\" ! Uc=3 "},
-        {"user_pref(\"a\", -2147483648); user_pref(\"b\", 2147483648); user_pref(\"c\", 0);",
-         "Ua=-2147483648 ! Uc=0 "},
-        {R"(user_pref("\x61\u00e9\ud83d\ude00", "q\"\\\'\n\r");)",
-         "Ua\xC3\xA9\xF0\x9F\x98\x80=\"q\\\"\\\\'\\n\\r\" "},
-        {R"(user_pref("a", "\q"); user_pref("b", "\x00"); user_pref("c", "\ud800x"); )"
-         R"(user_pref("d", "\udc00"); user_pref("e", 'it"s');)",
-         "! ! ! ! Ue=\"it\\\"s\" "},
-        {"user_pref(\"a\", 1);\0user_pref(\"b\", 2);"s, "Ua=1 "},
-        {"user_pref(\"a\", 1, locked); User_pref(\"b\", 1); / user_pref(\"c\", 1);", "! ! ! "},
-        {"user_pref(\"a\", 'x\r\ny');/* unended user_pref(\"b\", 1);", "Ua=\"x\\r\\ny\" ! "},
-        {"user_pref(\"a\", \"unended);", "! "},
-        {"", ""},
-    };
-    for (const auto& [text, expected] : cases) {
-        StatementLog statements;
-        ReadStatements(text, statements);
-        EXPECT_EQ(statements.log, expected) << text;
-    }
-}
-
 // Each row: prefs.js, user.js, a preference, and the box state, found flag and text read for it:
 // the value Firefox uses. A preference no statement sets shows Firefox's own default.
 TEST_F(Engine, ParsingShowsTheValueFirefoxUses) {
@@ -264,6 +218,11 @@ TEST_F(Engine, ParsingShowsTheValueFirefoxUses) {
              ""},
             {"", "lockPref(\"geo.enabled\", 1);", geo, 0, 0, ""},
             {Pref(geo, "FALSE"), "user_pref(\"geo.enabled\" false);", geo, 0, 0, ""},
+            {"", "user_pref(\"a\" 1);user_pref(\"geo.enabled\",\r-1);" + Pref(geo, "false"), geo, 1,
+             1, ""},  // reading resumes after the next ';'
+            {"", "user_pref(\"a\", 1) " + Pref(geo, "false") + Pref(geo, "2147483648"), geo, 0, 0,
+             ""},
+            {Pref(geo, "false") + "\0"s + Pref(geo, "true"), "", geo, 1, 1, ""},
             {Pref("browser.search.openintab", "true"), "", "browser.search.openintab", 1, 1, ""},
             {"", Pref(plugins, "true"), plugins, 1, 1, ""},
             {"", Pref(plugins, "-5"), plugins, 0, 1, "-5"},  // kept as it stands
