@@ -4,11 +4,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "net/service_request.h"
 #include "net/update_check.h"
 #include "prefs/custom_statements.h"
 #include "prefs/file_dialogs.h"
@@ -78,9 +83,70 @@ void RestoreFilter(Input input) {
     Check(kept == expected);
 }
 
+// The profile Firefox starts with, read afresh from the list's lines: the first [Install...]
+// section's Default= (relative as its [Profile...] section says, else unless it looks absolute),
+// else the first profile marked Default=1 that has a path, else the first profile with a path.
+// Lines end at LF and lose blanks (and a CR) at both ends; keys end at the first '='.
+ProfileChoice ExpectedProfile(const std::wstring& list) {
+    struct Profile {
+        std::wstring path;
+        bool relative = true, marked = false;
+    };
+    std::vector<Profile> profiles;
+    std::wstring install;
+    int installs = 0;
+    enum { kOther, kProfile, kFirstInstall } section = kOther;
+    std::wistringstream lines(list);
+    for (std::wstring line; std::getline(lines, line);) {
+        line.erase(0, line.find_first_not_of(L" \t"));
+        line.erase(line.find_last_not_of(L" \t\r") + 1);
+        if (line.starts_with(L"[")) {
+            section = line.starts_with(L"[Profile")    ? kProfile
+                      : !line.starts_with(L"[Install") ? kOther
+                      : installs++ == 0                ? kFirstInstall
+                                                       : kOther;
+            profiles.resize(profiles.size() + (section == kProfile ? 1 : 0));
+            continue;
+        }
+        const std::size_t equals = line.find(L'=');
+        if (equals == line.npos) {
+            continue;
+        }
+        const std::wstring key = line.substr(0, equals), value = line.substr(equals + 1);
+        if (section == kProfile) {
+            Profile& profile = profiles.back();
+            profile.path = key == L"Path" ? value : profile.path;
+            profile.relative = key == L"IsRelative" ? value != L"0" : profile.relative;
+            profile.marked = key == L"Default" ? value == L"1" : profile.marked;
+        } else if (section == kFirstInstall && key == L"Default") {
+            install = value;
+        }
+    }
+    if (!install.empty()) {
+        for (const Profile& profile : profiles) {
+            if (profile.path == install) {
+                return {install, profile.relative};
+            }
+        }
+        const bool absolute = (install.size() > 1 && install[1] == L':') ||
+                              install.starts_with(L"\\\\") || install.starts_with(L"//");
+        return {install, !absolute};
+    }
+    for (const bool markedOnly : {true, false}) {
+        for (const Profile& profile : profiles) {
+            if (!profile.path.empty() && (profile.marked || !markedOnly)) {
+                return {profile.path, profile.relative};
+            }
+        }
+    }
+    return {};
+}
+
+// The profile list as ReadProfileList hands it over: the chooser picks what the rules pick.
 void ProfileList(Input input) {
     const std::wstring list = Utf8ToUtf16(std::string(input).c_str());
-    Check(list.find(ChooseDefaultProfile(list).path) != list.npos);
+    const ProfileChoice chosen = ChooseDefaultProfile(list), expected = ExpectedProfile(list);
+    Check(chosen.path == expected.path && chosen.isRelative == expected.isRelative);
 }
 
 // A key chosen by the first byte, a text value up to the first line end, the settings file after
@@ -116,13 +182,74 @@ void SettingsStore(Input input) {
     Check(std::distance(fs::directory_iterator(file.parent_path()), {}) == 1);
 }
 
+// Any answer reads as up to date or newer, and newer only with the field in it. An answer whose
+// field is followed by blanks, a colon and the input reads as newer exactly when the input up to
+// its first comma or brace is, blanks left out, at most 50 digits that make the number 1.
 void UpdateAnswer(Input input) {
-    ScanVersionAnswer(input.data(), input.size());
+    const int any = ScanVersionAnswer(input.data(), input.size());
+    Check(any == kUpToDate ||
+          (any == kNewVersionAvailable && input.find("\"update\"") != input.npos));
+    const std::string answer = "{\"latest\":\"1.0.2\", \"update\"  :" + std::string(input);
+    std::string digits(input.substr(0, input.find_first_of(",}")));
+    std::erase(digits, ' ');
+    const bool one = digits.find_first_not_of("0123456789") == digits.npos &&
+                     digits.size() <= kMaxAnswerDigits && digits.ends_with('1') &&
+                     digits.find_first_not_of('0') == digits.size() - 1;
+    Check(ScanVersionAnswer(answer.data(), answer.size()) == (one ? 1 : 0));
 }
 
+// The form's pairs, the first `moved` of them moved to its end.
+std::string MovePairs(std::string form, std::size_t moved) {
+    for (; moved > 0; --moved) {
+        const std::size_t separator = form.find('&');
+        form = form.substr(separator + 1) + "&" + form.substr(0, separator);
+    }
+    return form;
+}
+
+// True when the form is no longer one with its first pair left out or written twice.
+template <typename Form>
+bool NeedsEveryPairOnce(const std::string& form, Form (*parse)(std::string_view, std::int32_t)) {
+    const std::string first = form.substr(0, form.find('&'));
+    return !parse(form.substr(first.size() + 1), kProductNumber) &&
+           !parse(form + "&" + first, kProductNumber);
+}
+
+// The program's two requests, built with numbers from the input, read back by the service as they
+// were sent, in any order of their pairs, and only with every pair once. A form the service takes
+// holds every pair once, and values the program can send.
 void ServiceForm(Input input) {
-    ParseVersionQuery(input, 5);
-    ParseUsageForm(input, 5);
+    std::int32_t registry = 0;
+    std::memcpy(&registry, input.data(), std::min(input.size(), sizeof registry));
+    const std::int32_t flags = input.size() > 4 ? std::int8_t(input[4]) : 1;
+    char body[kUsageBodyCapacity];
+    wchar_t path[kVersionUrlCapacity];
+    Check(BuildUsageBody(body, sizeof body, registry, std::to_string(flags).c_str()) &&
+          BuildVersionPath(path, std::size(path), flags));
+    const std::wstring query = std::wcschr(path, L'?') + 1;
+    for (std::size_t moved = 0; moved < 6; ++moved) {
+        const std::string usageForm = MovePairs(body, moved);
+        const std::string versionForm = MovePairs({query.begin(), query.end()}, moved % 4);
+        const auto usage = ParseUsageForm(usageForm, kProductNumber);
+        const auto version = ParseVersionQuery(versionForm, kProductNumber);
+        Check(usage.has_value() == (registry >= 0 && flags >= 1 && flags <= 15) &&
+              version.has_value() == (flags == 0 || flags == 1));
+        Check(!usage || (usage->product == kProductNumber && usage->version == kVersionNumber &&
+                         usage->edition == kEditionNumber && usage->kind == kUsageReportKind &&
+                         usage->build == registry && usage->usage == flags));
+        Check(!version ||
+              (version->product == kProductNumber && version->version == kVersionNumber &&
+               version->edition == kEditionNumber && version->fresh == flags));
+        Check(!usage || NeedsEveryPairOnce(usageForm, ParseUsageForm));
+        Check(!version || NeedsEveryPairOnce(versionForm, ParseVersionQuery));
+    }
+    const auto pairs = std::count(input.begin(), input.end(), '&') + 1;
+    const auto usage = ParseUsageForm(input, kProductNumber);
+    const auto version = ParseVersionQuery(input, kProductNumber);
+    Check(!usage || (pairs == 6 && usage->product == kProductNumber && usage->usage >= 1 &&
+                     usage->usage <= 15 && input.size() <= kMaxFormLength));
+    Check(!version || (pairs == 4 && version->product == kProductNumber && version->fresh >= 0 &&
+                       version->fresh <= 1 && input.size() <= kMaxFormLength));
 }
 
 void FileFilter(Input input) {
