@@ -9,6 +9,9 @@
 #include <memory>
 #include <string>
 
+// Room for the longest path the program builds, its terminating zero included: Windows' MAX_PATH.
+inline constexpr std::size_t kPathCapacity = 260;
+
 namespace platform {
 
 // Owner of an open stream: closes it when it goes out of scope.
