@@ -17,7 +17,7 @@
 #include "prefs/profile_file.h"
 #include "prefs/profile_locator.h"
 #include "prefs/restore.h"
-#include "settings/platform.h"
+#include "settings/platform_faults.h"
 #include "settings/settings_store.h"
 #include "settings/text_util.h"
 #include "tests/test_support.h"
@@ -422,7 +422,7 @@ TEST_F(Engine, EveryFileIsOldOrNewAndEveryFailureIsReported) {
             platform::FailFileOperation(n);
             const bool done = operation();
             Files now = test::ReadFileTree(folder_.Path());
-            if (platform::FailFileOperation(0) < n) {
+            if (platform::FailFileOperation(0).size() < static_cast<std::size_t>(n)) {
                 EXPECT_TRUE(done && now == after);
                 break;
             }
