@@ -8,9 +8,12 @@
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "net/service_request.h"
@@ -88,55 +91,36 @@ void RestoreFilter(Input input) {
 // else the first profile marked Default=1 that has a path, else the first profile with a path.
 // Lines end at LF and lose blanks (and a CR) at both ends; keys end at the first '='.
 ProfileChoice ExpectedProfile(const std::wstring& list) {
-    struct Profile {
-        std::wstring path;
-        bool relative = true, marked = false;
-    };
-    std::vector<Profile> profiles;
-    std::wstring install;
-    int installs = 0;
-    enum { kOther, kProfile, kFirstInstall } section = kOther;
+    using Keys = std::map<std::wstring, std::wstring>;  // values by key, its '=' included
+    std::vector<Keys> profiles;
+    Keys install, ignored, *section = &ignored;
+    bool installSeen = false;
     std::wistringstream lines(list);
     for (std::wstring line; std::getline(lines, line);) {
         line.erase(0, line.find_first_not_of(L" \t"));
         line.erase(line.find_last_not_of(L" \t\r") + 1);
-        if (line.starts_with(L"[")) {
-            section = line.starts_with(L"[Profile")    ? kProfile
-                      : !line.starts_with(L"[Install") ? kOther
-                      : installs++ == 0                ? kFirstInstall
-                                                       : kOther;
-            profiles.resize(profiles.size() + (section == kProfile ? 1 : 0));
-            continue;
-        }
-        const std::size_t equals = line.find(L'=');
-        if (equals == line.npos) {
-            continue;
-        }
-        const std::wstring key = line.substr(0, equals), value = line.substr(equals + 1);
-        if (section == kProfile) {
-            Profile& profile = profiles.back();
-            profile.path = key == L"Path" ? value : profile.path;
-            profile.relative = key == L"IsRelative" ? value != L"0" : profile.relative;
-            profile.marked = key == L"Default" ? value == L"1" : profile.marked;
-        } else if (section == kFirstInstall && key == L"Default") {
-            install = value;
+        const std::wstring key = line.substr(0, line.find(L'=') + 1);  // empty without a '='
+        if (line.starts_with(L"[Profile")) {
+            section = &profiles.emplace_back();
+        } else if (line.starts_with(L"[")) {
+            const bool first = line.starts_with(L"[Install") && !std::exchange(installSeen, true);
+            section = first ? &install : &ignored;
+        } else if (!key.empty()) {
+            (*section)[key] = line.substr(key.size());
         }
     }
-    if (!install.empty()) {
-        for (const Profile& profile : profiles) {
-            if (profile.path == install) {
-                return {install, profile.relative};
+    const std::wstring chosen = install[L"Default="];
+    for (int pass = chosen.empty() ? 1 : 0; pass < 3; ++pass) {  // the install's, marked, any
+        for (Keys& keys : profiles) {
+            const bool wanted =
+                pass == 0 ? keys[L"Path="] == chosen : pass == 2 || keys[L"Default="] == L"1";
+            if (wanted && !keys[L"Path="].empty()) {
+                return {keys[L"Path="], keys[L"IsRelative="] != L"0"};
             }
         }
-        const bool absolute = (install.size() > 1 && install[1] == L':') ||
-                              install.starts_with(L"\\\\") || install.starts_with(L"//");
-        return {install, !absolute};
-    }
-    for (const bool markedOnly : {true, false}) {
-        for (const Profile& profile : profiles) {
-            if (!profile.path.empty() && (profile.marked || !markedOnly)) {
-                return {profile.path, profile.relative};
-            }
+        if (pass == 0) {
+            return {chosen, !(chosen[1] == L':' || chosen.starts_with(L"\\\\") ||
+                              chosen.starts_with(L"//"))};
         }
     }
     return {};
@@ -192,32 +176,13 @@ void UpdateAnswer(Input input) {
     const std::string answer = "{\"latest\":\"1.0.2\", \"update\"  :" + std::string(input);
     std::string digits(input.substr(0, input.find_first_of(",}")));
     std::erase(digits, ' ');
-    const bool one = digits.find_first_not_of("0123456789") == digits.npos &&
-                     digits.size() <= kMaxAnswerDigits && digits.ends_with('1') &&
-                     digits.find_first_not_of('0') == digits.size() - 1;
+    const bool one = std::regex_match(digits, std::regex("0{0,49}1"));  // 50 digits at most
     Check(ScanVersionAnswer(answer.data(), answer.size()) == (one ? 1 : 0));
 }
 
-// The form's pairs, the first `moved` of them moved to its end.
-std::string MovePairs(std::string form, std::size_t moved) {
-    for (; moved > 0; --moved) {
-        const std::size_t separator = form.find('&');
-        form = form.substr(separator + 1) + "&" + form.substr(0, separator);
-    }
-    return form;
-}
-
-// True when the form is no longer one with its first pair left out or written twice.
-template <typename Form>
-bool NeedsEveryPairOnce(const std::string& form, Form (*parse)(std::string_view, std::int32_t)) {
-    const std::string first = form.substr(0, form.find('&'));
-    return !parse(form.substr(first.size() + 1), kProductNumber) &&
-           !parse(form + "&" + first, kProductNumber);
-}
-
 // The program's two requests, built with numbers from the input, read back by the service as they
-// were sent, in any order of their pairs, and only with every pair once. A form the service takes
-// holds every pair once, and values the program can send.
+// were sent (when their values are ones it takes), and never with their first pair left out or
+// written twice. A form the service takes holds every pair once, and values the program can send.
 void ServiceForm(Input input) {
     std::int32_t registry = 0;
     std::memcpy(&registry, input.data(), std::min(input.size(), sizeof registry));
@@ -227,29 +192,27 @@ void ServiceForm(Input input) {
     Check(BuildUsageBody(body, sizeof body, registry, std::to_string(flags).c_str()) &&
           BuildVersionPath(path, std::size(path), flags));
     const std::wstring query = std::wcschr(path, L'?') + 1;
-    for (std::size_t moved = 0; moved < 6; ++moved) {
-        const std::string usageForm = MovePairs(body, moved);
-        const std::string versionForm = MovePairs({query.begin(), query.end()}, moved % 4);
-        const auto usage = ParseUsageForm(usageForm, kProductNumber);
-        const auto version = ParseVersionQuery(versionForm, kProductNumber);
-        Check(usage.has_value() == (registry >= 0 && flags >= 1 && flags <= 15) &&
-              version.has_value() == (flags == 0 || flags == 1));
-        Check(!usage || (usage->product == kProductNumber && usage->version == kVersionNumber &&
-                         usage->edition == kEditionNumber && usage->kind == kUsageReportKind &&
-                         usage->build == registry && usage->usage == flags));
-        Check(!version ||
-              (version->product == kProductNumber && version->version == kVersionNumber &&
-               version->edition == kEditionNumber && version->fresh == flags));
-        Check(!usage || NeedsEveryPairOnce(usageForm, ParseUsageForm));
-        Check(!version || NeedsEveryPairOnce(versionForm, ParseVersionQuery));
-    }
+    const auto readsBack = [](const std::string& sent, auto parse, const auto& fields, bool taken) {
+        const auto read = parse(sent, kProductNumber);
+        const std::string first = sent.substr(0, sent.find('&'));
+        Check(read.has_value() == taken &&
+              (!read || std::memcmp(&*read, &fields, sizeof fields) == 0));
+        Check(!parse(sent.substr(first.size() + 1), kProductNumber) &&
+              !parse(sent + "&" + first, kProductNumber));
+    };
+    readsBack(body, ParseUsageForm,
+              UsageForm{kProductNumber, kVersionNumber, kEditionNumber, kUsageReportKind, registry,
+                        flags},
+              registry >= 0 && flags >= 1 && flags <= 15);
+    readsBack({query.begin(), query.end()}, ParseVersionQuery,
+              VersionQuery{kProductNumber, kVersionNumber, kEditionNumber, flags},
+              flags == 0 || flags == 1);
     const auto pairs = std::count(input.begin(), input.end(), '&') + 1;
     const auto usage = ParseUsageForm(input, kProductNumber);
     const auto version = ParseVersionQuery(input, kProductNumber);
-    Check(!usage || (pairs == 6 && usage->product == kProductNumber && usage->usage >= 1 &&
-                     usage->usage <= 15 && input.size() <= kMaxFormLength));
-    Check(!version || (pairs == 4 && version->product == kProductNumber && version->fresh >= 0 &&
-                       version->fresh <= 1 && input.size() <= kMaxFormLength));
+    Check(!usage || (pairs == 6 && usage->usage >= 1 && usage->usage <= 15));
+    Check(!version || (pairs == 4 && version->fresh >= 0 && version->fresh <= 1));
+    Check(!(usage || version) || input.size() <= kMaxFormLength);
 }
 
 void FileFilter(Input input) {
