@@ -181,8 +181,9 @@ void UpdateAnswer(Input input) {
 }
 
 // The program's two requests, built with numbers from the input, read back by the service as they
-// were sent (when their values are ones it takes), and never with their first pair left out or
-// written twice. A form the service takes holds every pair once, and values the program can send.
+// were sent (when their values are ones it takes), and never with the first pair left out or the
+// second written in its place. A form the service takes holds every pair once, and values the
+// program can send.
 void ServiceForm(Input input) {
     std::int32_t registry = 0;
     std::memcpy(&registry, input.data(), std::min(input.size(), sizeof registry));
@@ -194,11 +195,11 @@ void ServiceForm(Input input) {
     const std::wstring query = std::wcschr(path, L'?') + 1;
     const auto readsBack = [](const std::string& sent, auto parse, const auto& fields, bool taken) {
         const auto read = parse(sent, kProductNumber);
-        const std::string first = sent.substr(0, sent.find('&'));
+        const std::string rest = sent.substr(sent.find('&') + 1),
+                          next = rest.substr(0, rest.find('&'));
         Check(read.has_value() == taken &&
               (!read || std::memcmp(&*read, &fields, sizeof fields) == 0));
-        Check(!parse(sent.substr(first.size() + 1), kProductNumber) &&
-              !parse(sent + "&" + first, kProductNumber));
+        Check(!parse(rest, kProductNumber) && !parse(next + "&" + rest, kProductNumber));
     };
     readsBack(body, ParseUsageForm,
               UsageForm{kProductNumber, kVersionNumber, kEditionNumber, kUsageReportKind, registry,
