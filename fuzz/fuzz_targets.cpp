@@ -5,13 +5,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
+#include "net/service_request.h"
 #include "net/update_check.h"
 #include "prefs/custom_statements.h"
 #include "prefs/file_dialogs.h"
@@ -407,9 +414,51 @@ void RestoreFilter(Input input) {
     Check(after == others);
 }
 
+// The profile Firefox starts with, read afresh from the list's lines: the first [Install...]
+// section's Default= (relative as its [Profile...] section says, else unless it looks absolute),
+// else the first profile marked Default=1 that has a path, else the first profile with a path.
+// Lines end at LF and lose blanks (and a CR) at both ends; keys end at the first '='.
+ProfileChoice ExpectedProfile(const std::wstring& list) {
+    using Keys = std::map<std::wstring, std::wstring>;  // values by key, its '=' included
+    std::vector<Keys> profiles;
+    Keys install, ignored, *section = &ignored;
+    bool installSeen = false;
+    std::wistringstream lines(list);
+    for (std::wstring line; std::getline(lines, line);) {
+        line.erase(0, line.find_first_not_of(L" \t"));
+        line.erase(line.find_last_not_of(L" \t\r") + 1);
+        const std::wstring key = line.substr(0, line.find(L'=') + 1);  // empty without a '='
+        if (line.starts_with(L"[Profile")) {
+            section = &profiles.emplace_back();
+        } else if (line.starts_with(L"[")) {
+            const bool first = line.starts_with(L"[Install") && !std::exchange(installSeen, true);
+            section = first ? &install : &ignored;
+        } else if (!key.empty()) {
+            (*section)[key] = line.substr(key.size());
+        }
+    }
+    const std::wstring chosen = install[L"Default="];
+    for (int pass = chosen.empty() ? 1 : 0; pass < 3; ++pass) {  // the install's, marked, any
+        for (Keys& keys : profiles) {
+            const bool wanted =
+                pass == 0 ? keys[L"Path="] == chosen : pass == 2 || keys[L"Default="] == L"1";
+            if (wanted && !keys[L"Path="].empty()) {
+                return {keys[L"Path="], keys[L"IsRelative="] != L"0"};
+            }
+        }
+        if (pass == 0) {
+            return {chosen, !(chosen[1] == L':' || chosen.starts_with(L"\\\\") ||
+                              chosen.starts_with(L"//"))};
+        }
+    }
+    return {};
+}
+
+// The profile list as ReadProfileList hands it over: the chooser picks what the rules pick.
 void ProfileList(Input input) {
     const std::wstring list = Utf8ToUtf16(std::string(input).c_str());
-    Check(list.find(ChooseDefaultProfile(list).path) != list.npos);
+    const ProfileChoice chosen = ChooseDefaultProfile(list), expected = ExpectedProfile(list);
+    Check(chosen.path == expected.path && chosen.isRelative == expected.isRelative);
 }
 
 // A key chosen by the first byte, a text value up to the first line end, the settings file after
@@ -445,13 +494,54 @@ void SettingsStore(Input input) {
     Check(std::distance(fs::directory_iterator(file.parent_path()), {}) == 1);
 }
 
+// Any answer reads as up to date or newer, and newer only with the field in it. An answer whose
+// field is followed by blanks, a colon and the input reads as newer exactly when the input up to
+// its first comma or brace is, blanks left out, at most 50 digits that make the number 1.
 void UpdateAnswer(Input input) {
-    ScanVersionAnswer(input.data(), input.size());
+    const int any = ScanVersionAnswer(input.data(), input.size());
+    Check(any == kUpToDate ||
+          (any == kNewVersionAvailable && input.find("\"update\"") != input.npos));
+    const std::string answer = "{\"latest\":\"1.0.2\", \"update\"  :" + std::string(input);
+    std::string digits(input.substr(0, input.find_first_of(",}")));
+    std::erase(digits, ' ');
+    const bool one = std::regex_match(digits, std::regex("0{0,49}1"));  // 50 digits at most
+    Check(ScanVersionAnswer(answer.data(), answer.size()) == (one ? 1 : 0));
 }
 
+// The program's two requests, built with numbers from the input, read back by the service as they
+// were sent (when their values are ones it takes), and never with the first pair left out or the
+// second written in its place. A form the service takes holds every pair once, and values the
+// program can send.
 void ServiceForm(Input input) {
-    ParseVersionQuery(input, 5);
-    ParseUsageForm(input, 5);
+    std::int32_t registry = 0;
+    std::memcpy(&registry, input.data(), std::min(input.size(), sizeof registry));
+    const std::int32_t flags = input.size() > 4 ? std::int8_t(input[4]) : 1;
+    char body[kUsageBodyCapacity];
+    wchar_t path[kVersionUrlCapacity];
+    Check(BuildUsageBody(body, sizeof body, registry, std::to_string(flags).c_str()) &&
+          BuildVersionPath(path, std::size(path), flags));
+    const std::wstring query = std::wcschr(path, L'?') + 1;
+    const auto readsBack = [](const std::string& sent, auto parse, const auto& fields, bool taken) {
+        const auto read = parse(sent, kProductNumber);
+        const std::string rest = sent.substr(sent.find('&') + 1),
+                          next = rest.substr(0, rest.find('&'));
+        Check(read.has_value() == taken &&
+              (!read || std::memcmp(&*read, &fields, sizeof fields) == 0));
+        Check(!parse(rest, kProductNumber) && !parse(next + "&" + rest, kProductNumber));
+    };
+    readsBack(body, ParseUsageForm,
+              UsageForm{kProductNumber, kVersionNumber, kEditionNumber, kUsageReportKind, registry,
+                        flags},
+              registry >= 0 && flags >= 1 && flags <= 15);
+    readsBack({query.begin(), query.end()}, ParseVersionQuery,
+              VersionQuery{kProductNumber, kVersionNumber, kEditionNumber, flags},
+              flags == 0 || flags == 1);
+    const auto pairs = std::count(input.begin(), input.end(), '&') + 1;
+    const auto usage = ParseUsageForm(input, kProductNumber);
+    const auto version = ParseVersionQuery(input, kProductNumber);
+    Check(!usage || (pairs == 6 && usage->usage >= 1 && usage->usage <= 15));
+    Check(!version || (pairs == 4 && version->fresh >= 0 && version->fresh <= 1));
+    Check(!(usage || version) || input.size() <= kMaxFormLength);
 }
 
 void FileFilter(Input input) {

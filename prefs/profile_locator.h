@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "settings/platform.h"
 #include "settings/scrambled_text.h"
 
 // The profile file names callers pass to LocateProfileFile.
@@ -12,8 +13,6 @@ extern const ScrambledText kPrefsFileName;          // Firefox's own preference 
 extern const ScrambledText kUserJsFileName;         // the file Apply writes
 extern const ScrambledText kRestoreBackupFileName;  // Restore's one-time copy of prefs.js
 extern const ScrambledText kProfileLockFileName;    // held open by a running Firefox
-
-inline constexpr std::size_t kPathCapacity = 260;
 
 // Firefox's profile list is looked for in the usual per-user folder (%APPDATA%\Mozilla\Firefox)
 // and in the Microsoft Store app's (below %LOCALAPPDATA%\Packages); when both hold one, the list

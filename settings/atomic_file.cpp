@@ -9,7 +9,6 @@ namespace {
 
 using platform::FileError;
 
-constexpr std::size_t kPathCapacity = 260;
 constexpr int kTemporaryNameAttempts = 100;
 
 // A flushed temporary file beside path holding data, named path + ".<n>.tmp" for the first n

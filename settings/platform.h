@@ -9,6 +9,9 @@
 #include <memory>
 #include <string>
 
+// Room for the longest path the program builds, its terminating zero included: Windows' MAX_PATH.
+inline constexpr std::size_t kPathCapacity = 260;
+
 namespace platform {
 
 // Owner of an open stream: closes it when it goes out of scope.
@@ -61,12 +64,13 @@ bool LocalTime(std::int64_t time, std::tm& out);
 bool WideToUtf8(const wchar_t* text, std::string& out);
 bool Utf8ToWide(const char* text, std::wstring& out);
 
-// Test seam for fault injection: the n-th file operation from now on (open, create, write, flush,
-// rename or remove; counted from 1) fails as a refusal by the system would; 0 fails none. Returns
-// the number of file operations since the previous call.
-int FailFileOperation(int n);
+// The file operations above, as the fault hook below sees them.
+enum class FileOperation { kOpen, kCreate, kWrite, kFlush, kRename, kRemove };
 
-// For the implementations above: counts one file operation; true when it is the one to fail.
-bool FileOperationMustFail();
+// Asked by every file operation above before it starts; true makes it fail as a refusal by the
+// system would. path names the file opened, created, renamed (its old name) or removed, and is
+// null for a write or a flush. The program links the hook of platform_no_faults.cpp, which never
+// fails; tests link the fault seam of platform_faults.h in its place.
+bool FileOperationMustFail(FileOperation operation, const wchar_t* path);
 
 }  // namespace platform

@@ -1,23 +1,28 @@
-// The fault-injection seam of the platform layer, shared by both implementations.
-#include "settings/platform.h"
+// The fault seam of the platform layer (platform_faults.h); only tests link it.
+#include "settings/platform_faults.h"
+
+#include <utility>
 
 namespace platform {
 namespace {
 
-int operationCount = 0;
+std::vector<FileOperationRecord> operations;
+std::wstring streamFile;
 int failingOperation = 0;
 
 }  // namespace
 
-int FailFileOperation(int n) {
-    const int counted = operationCount;
-    operationCount = 0;
+std::vector<FileOperationRecord> FailFileOperation(int n) {
     failingOperation = n;
-    return counted;
+    return std::exchange(operations, {});
 }
 
-bool FileOperationMustFail() {
-    return ++operationCount == failingOperation;
+bool FileOperationMustFail(FileOperation operation, const wchar_t* path) {
+    if (operation == FileOperation::kOpen || operation == FileOperation::kCreate) {
+        streamFile = path;
+    }
+    operations.push_back({operation, path != nullptr ? path : streamFile});
+    return static_cast<int>(operations.size()) == failingOperation;
 }
 
 }  // namespace platform

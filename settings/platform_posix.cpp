@@ -110,7 +110,7 @@ bool GetEnvironment(const wchar_t* name, std::wstring& value) {
 }
 
 std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode, FileError* error) {
-    if (FileOperationMustFail()) {
+    if (FileOperationMustFail(FileOperation::kOpen, path)) {
         return Refuse<std::FILE*>(nullptr, error);
     }
     std::string narrowMode;
@@ -123,7 +123,7 @@ std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode, FileError* error) 
 }
 
 std::FILE* CreateNewFile(const wchar_t* path, FileError& error) {
-    if (FileOperationMustFail()) {
+    if (FileOperationMustFail(FileOperation::kCreate, path)) {
         return Refuse<std::FILE*>(nullptr, &error);
     }
     std::FILE* stream = std::fopen(FileName(path).c_str(), "wbx");
@@ -132,14 +132,14 @@ std::FILE* CreateNewFile(const wchar_t* path, FileError& error) {
 }
 
 bool WriteBytes(std::FILE* stream, const char* data, std::size_t size) {
-    if (FileOperationMustFail()) {
+    if (FileOperationMustFail(FileOperation::kWrite, nullptr)) {
         return Refuse(false);
     }
     return std::fwrite(data, 1, size, stream) == size;
 }
 
 bool FlushToDisk(std::FILE* stream) {
-    if (FileOperationMustFail()) {
+    if (FileOperationMustFail(FileOperation::kFlush, nullptr)) {
         return Refuse(false);
     }
     return std::fflush(stream) == 0 && fsync(fileno(stream)) == 0;
@@ -159,14 +159,14 @@ bool FileWriteTime(const wchar_t* path, std::int64_t& time) {
 }
 
 FileError RemoveFile(const wchar_t* path) {
-    if (FileOperationMustFail()) {
+    if (FileOperationMustFail(FileOperation::kRemove, path)) {
         return Refuse(FileError::kFailed);
     }
     return std::remove(FileName(path).c_str()) == 0 ? FileError::kNone : ErrorOf(errno);
 }
 
 FileError RenameFile(const wchar_t* source, const wchar_t* target, RenameMode mode) {
-    if (FileOperationMustFail()) {
+    if (FileOperationMustFail(FileOperation::kRename, source)) {
         return Refuse(FileError::kFailed);
     }
     const unsigned flags = mode == RenameMode::kCreateNew ? RENAME_NOREPLACE : 0;

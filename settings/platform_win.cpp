@@ -50,7 +50,7 @@ Result Refuse(Result result, FileError* error = nullptr) {
 }  // namespace
 
 std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode, FileError* error) {
-    if (FileOperationMustFail()) {
+    if (FileOperationMustFail(FileOperation::kOpen, path)) {
         return Refuse<std::FILE*>(nullptr, error);
     }
     // The CRT keeps the system's own error code beside its errno mapping; a failure of the CRT's
@@ -65,7 +65,7 @@ std::FILE* OpenFile(const wchar_t* path, const wchar_t* mode, FileError* error) 
 
 // msvcrt's _wfopen knows no "x" mode: the file is created by the system and handed to the CRT.
 std::FILE* CreateNewFile(const wchar_t* path, FileError& error) {
-    if (FileOperationMustFail()) {
+    if (FileOperationMustFail(FileOperation::kCreate, path)) {
         return Refuse<std::FILE*>(nullptr, &error);
     }
     const HANDLE file =
@@ -93,14 +93,14 @@ std::FILE* CreateNewFile(const wchar_t* path, FileError& error) {
 }
 
 bool WriteBytes(std::FILE* stream, const char* data, std::size_t size) {
-    if (FileOperationMustFail()) {
+    if (FileOperationMustFail(FileOperation::kWrite, nullptr)) {
         return Refuse(false);
     }
     return std::fwrite(data, 1, size, stream) == size;
 }
 
 bool FlushToDisk(std::FILE* stream) {
-    if (FileOperationMustFail()) {
+    if (FileOperationMustFail(FileOperation::kFlush, nullptr)) {
         return Refuse(false);
     }
     return std::fflush(stream) == 0 && _commit(_fileno(stream)) == 0;
@@ -121,14 +121,14 @@ bool FileWriteTime(const wchar_t* path, std::int64_t& time) {
 }
 
 FileError RemoveFile(const wchar_t* path) {
-    if (FileOperationMustFail()) {
+    if (FileOperationMustFail(FileOperation::kRemove, path)) {
         return Refuse(FileError::kFailed);
     }
     return DeleteFileW(path) ? FileError::kNone : ErrorOf(GetLastError());
 }
 
 FileError RenameFile(const wchar_t* source, const wchar_t* target, RenameMode mode) {
-    if (FileOperationMustFail()) {
+    if (FileOperationMustFail(FileOperation::kRename, source)) {
         return Refuse(FileError::kFailed);
     }
     const DWORD replace = mode == RenameMode::kReplace ? MOVEFILE_REPLACE_EXISTING : 0;

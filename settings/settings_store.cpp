@@ -22,7 +22,6 @@ constexpr auto kReadMode = Scramble("rb");
 constexpr auto kWriteMode = Scramble("wb");
 
 constexpr std::size_t kFolderNameCapacity = 31;
-constexpr std::size_t kPathCapacity = 260;
 
 // Allowances for the working buffer: room for the growth a write may need.
 constexpr std::size_t kBufferOverhead = 156;

@@ -2,11 +2,11 @@
 // only for setting environment variables.
 #include "tests/test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <sstream>
 
 #include "settings/text_util.h"
 
@@ -14,14 +14,10 @@ namespace test {
 
 TempFolder::TempFolder() {
     std::random_device random;
-    for (;;) {
-        std::ostringstream name;
-        name << "quorvane-test-" << std::hex << random() << random();
-        path_ = std::filesystem::temp_directory_path() / name.str();
-        if (std::filesystem::create_directory(path_)) {
-            break;
-        }
-    }
+    do {
+        path_ = std::filesystem::temp_directory_path() /
+                ("quorvane-test-" + std::to_string(random()) + "-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(path_));
 }
 
 TempFolder::~TempFolder() {
@@ -38,11 +34,7 @@ UserFolders::UserFolders() {
 
 std::wstring ToProgramPath(const std::filesystem::path& path) {
     std::wstring wide = Utf8ToUtf16(reinterpret_cast<const char*>(path.u8string().c_str()));
-    for (wchar_t& c : wide) {
-        if (c == L'/') {
-            c = L'\\';
-        }
-    }
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
     return wide;
 }
 

@@ -31,17 +31,13 @@ TEST(DayNumber, IsTheGregorianOrdinal) {
     }
 }
 
+// The value's forms (blanks, zeros, signs, quotes, fifty digits and more, what ends it) are checked
+// by the update_answer fuzz target; here, how the field is found.
 TEST(AnswerScan, FindsTheValueOne) {
-    const std::string fiftyDigits = std::string(49, '0') + "1";
     // clang-format off
     const std::pair<std::string, int> answers[] = {
-        {R"({"update": 1})", 1}, {R"({"update":1})", 1}, {R"({"update" :1})", 1}, {R"("update":1)", 1},
-        {R"({"update":1,"latest":"1.0.2"})", 1}, {R"({"latest":"1.0.2","update":1})", 1},
-        {R"({"update":01})", 1}, {R"({"update":)" + fiftyDigits + "}", 1}, {R"({"uupdate":1})", 0},
-        {R"({"update":0})", 0}, {R"({"update":2})", 0}, {R"({"update":10})", 0}, {R"({"update":"1"})", 0},
-        {R"({"update":-1})", 0}, {"{\"update\":\t1}", 0}, {"{\"update\":\n1}", 0}, {R"({"update":})", 0},
-        {R"({"update" 1})", 0}, {R"({"latest":"1.0.2"})", 0}, {R"({"updates":1})", 0}, {R"({update:1})", 0},
-        {R"({"update":0)" + fiftyDigits + "}", 0}, {R"({"upd"update":1})", 0}, {"", 0}};
+        {R"({"latest":"1.0.2","update":1})", 1}, {R"({"uupdate":1})", 0}, {R"({"update" 1})", 0},
+        {R"({"updates":1})", 0}, {R"({update:1})", 0}, {R"({"upd"update":1})", 0}, {"", 0}};
     // clang-format on
     for (const auto& [answer, expected] : answers) {
         EXPECT_EQ(ScanVersionAnswer(answer.data(), answer.size()), expected) << answer;
