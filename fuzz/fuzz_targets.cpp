@@ -2,6 +2,7 @@
 // once per target, with FUZZ_TARGET naming one of the functions below (fuzz/CMakeLists.txt).
 // Where a property can be stated it is checked: a violation aborts, which counts as a crash.
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -57,22 +58,19 @@ struct Token {
 
 struct Statement {
     std::string keyword, name, value;  // value as AppendPrefValue writes it
-    PrefValueData data;
     std::size_t begin, end;
     bool good;
 };
 
 bool Letter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
 }
 bool Digit(char c) {
-    return c >= '0' && c <= '9';
+    return std::isdigit(static_cast<unsigned char>(c));
 }
 int Hex(char c) {
-    const std::string digits = "0123456789abcdef";
-    const std::size_t at =
-        digits.find(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
-    return at == std::string::npos ? -1 : static_cast<int>(at);
+    return std::isxdigit(static_cast<unsigned char>(c)) ? std::stoi(std::string(1, c), nullptr, 16)
+                                                        : -1;
 }
 
 void Utf8(std::string& out, std::uint32_t code) {
@@ -212,7 +210,8 @@ std::vector<Statement> Statements(std::string text) {
     std::vector<Statement> out;
     std::size_t k = 0;
     while (k < tokens.size()) {
-        Statement s{"", "", "", {}, tokens[k].begin, text.size(), false};
+        Statement s{"", "", "", tokens[k].begin, text.size(), false};
+        PrefValueData data;
         const std::size_t first = k;
         auto is = [&](std::size_t at, char kind) {
             return at < tokens.size() && tokens[at].kind == kind;
@@ -222,16 +221,16 @@ std::vector<Statement> Statements(std::string text) {
                     std::find(keywords.begin(), keywords.end(), tokens[k].text) != keywords.end() &&
                     is(k + 1, '(') && is(k + 2, 's') && is(k + 3, ',');
         if (good && is(v, 'w') && (tokens[v].text == "true" || tokens[v].text == "false")) {
-            s.data.type = PrefValueType::kBool;
-            s.data.boolValue = tokens[v].text == "true";
+            data.type = PrefValueType::kBool;
+            data.boolValue = tokens[v].text == "true";
         } else if (good && is(v, 's')) {
-            s.data.type = PrefValueType::kString;
+            data.type = PrefValueType::kString;
         } else if (good && (is(v, 'n') || ((is(v, '-') || is(v, '+')) && is(v + 1, 'n')))) {
             const bool sign = !is(v, 'n'), negative = is(v, '-');
             const std::uint64_t n = tokens[v + sign].number;
             good = n <= 2147483647u + std::uint64_t(negative);
-            s.data.type = PrefValueType::kInt;
-            s.data.intValue = std::int32_t(negative ? -std::int64_t(n) : std::int64_t(n));
+            data.type = PrefValueType::kInt;
+            data.intValue = std::int32_t(negative ? -std::int64_t(n) : std::int64_t(n));
             v += sign;
         } else {
             good = false;
@@ -239,8 +238,8 @@ std::vector<Statement> Statements(std::string text) {
         if (good && is(v + 1, ')') && is(v + 2, ';')) {
             s.keyword = tokens[k].text;
             s.name = tokens[k + 2].text;
-            s.data.text = tokens[v].text;
-            AppendPrefValue(s.value, s.data);
+            data.text = tokens[v].text;
+            AppendPrefValue(s.value, data);
             s.good = true;
             s.end = tokens[v + 2].end;
             k = v + 3;
@@ -268,12 +267,12 @@ public:
     void OnStatement(const PrefStatement& s) override {
         const char* keywords[] = {"pref", "user_pref", "sticky_pref", "lockPref"};
         model::Statement statement{
-            keywords[int(s.keyword)], std::string(s.name), "", {}, s.begin, s.end, true};
+            keywords[int(s.keyword)], std::string(s.name), "", s.begin, s.end, true};
         AppendPrefValue(statement.value, s.value);
         seen.push_back(statement);
     }
     void OnMalformed(std::size_t begin, std::size_t end) override {
-        seen.push_back({"", "", "", {}, begin, end, false});
+        seen.push_back({"", "", "", begin, end, false});
     }
 };
 
@@ -285,67 +284,17 @@ bool Same(const std::vector<model::Statement>& a, const std::vector<model::State
                       [&](const auto& x, const auto& y) { return key(x) == key(y); });
 }
 
-// The box or path a catalogue option shows after the model's statements of prefs.js and user.js:
-// the last user value of the default's type, unless a lockPref (the first of the right type)
-// holds it.
-std::string ModelShows(const PrefOption& option, const std::vector<model::Statement>& all) {
-    const bool text = option.kind == PrefKind::Text;
-    const bool none = option.firefoxDefault == FirefoxDefault::kNone;
-    std::string user, locked, userType, lockType;
-    for (const model::Statement& s : all) {
-        const std::string type = s.value.empty()                           ? ""
-                                 : s.value[0] == '"'                       ? "s"
-                                 : s.value == "true" || s.value == "false" ? "b"
-                                                                           : "n";
-        const std::string typeNow =
-            none ? (lockType.empty() ? userType : lockType) : (text ? "s" : "b");
-        if (!s.good || s.name != option.preference) {
-            continue;
-        }
-        if (s.keyword == "user_pref" && (typeNow == type || (none && lockType.empty()))) {
-            user = s.value, userType = type;
-        } else if (s.keyword == "lockPref" && locked.empty() &&
-                   (typeNow.empty() || typeNow == type)) {
-            locked = s.value, lockType = type;
-        }
-    }
-    return locked.empty() ? user : locked;
-}
-
-// The input's halves as prefs.js and user.js: the reader sees the model's statements, and every
-// box shows what the model says Firefox uses.
+// Each half of the input as a file: the reader sees the model's statements and skipped stretches.
+// (Which of them Firefox then uses, the differential test against Firefox itself checks.)
 void PrefReader(Input input) {
-    const std::size_t half = input.size() / 2;
-    std::vector<model::Statement> all;
-    for (const Input text : {input.substr(0, half), input.substr(half)}) {
+    for (const Input text : {input.substr(0, input.size() / 2), input.substr(input.size() / 2)}) {
         Recorder real;
         ReadStatements(text, real);
-        const std::vector<model::Statement> expected = model::Statements(std::string(text));
-        Check(Same(real.seen, expected));
-        all.insert(all.end(), expected.begin(), expected.end());
+        Check(Same(real.seen, model::Statements(std::string(text))));
     }
     PrefSection misc{}, privacy{};
-    ParsePreferences(input.substr(0, half), input.substr(half), misc, privacy);
-    for (const PrefOption& option : kPrefCatalogue) {
-        const PrefRecord& record = RecordOf(option, misc, privacy);
-        const std::string shown = ModelShows(option, all);
-        std::string read = record.current.text;
-        const bool cut = read.size() == kPrefTextCapacity - 1;  // a text longer than a record
-        const bool tooLong = shown.size() >= kPrefTextCapacity && record.found == 0 && read.empty();
-        if (option.kind == PrefKind::Text) {
-            read.clear();
-            AppendPrefValue(read, {PrefValueType::kString, false, 0, record.current.text});
-            Check(cut ||
-                  (record.found ? read == shown : shown.empty() && record.current.text[0] == 0));
-        } else if (shown == "true" || shown == "false") {
-            Check(record.found == 1 && record.current.text[0] == '\0' &&
-                  record.current.flag ==
-                      ((shown == "true") != (option.kind == PrefKind::InvertedBool)));
-        } else {
-            Check(record.current.flag == DefaultFlag(option) &&
-                  (tooLong || (read == shown && record.found == !shown.empty())));
-        }
-    }
+    ParsePreferences(input.substr(0, input.size() / 2), input.substr(input.size() / 2), misc,
+                     privacy);
 }
 
 // Three bytes of box states and an editor path: what the writer writes reads back the same, the
@@ -381,9 +330,9 @@ void PrefWriter(Input input) {
 void RestoreFilter(Input input) {
     std::string kept(input.size(), '\0');
     kept.resize(RemoveManagedStatements(input, kept.data()));
-    const std::string text(input), read = text.substr(0, text.find('\0'));
+    const std::string text(input);  // its lines go on past a zero byte, unread by Firefox
     const auto blank = [&](std::size_t from, std::size_t to) {
-        return read.substr(from, to - from).find_first_not_of(" \t\v\f") == std::string::npos;
+        return text.substr(from, to - from).find_first_not_of(" \t\v\f") == std::string::npos;
     };
     std::string expected;
     std::size_t copied = 0;
@@ -397,11 +346,11 @@ void RestoreFilter(Input input) {
             continue;
         }
         std::size_t from = s.begin, to = s.end;
-        const std::size_t start = s.begin == 0 ? 0 : read.find_last_of("\r\n", s.begin - 1) + 1;
-        const std::size_t stop = std::min(read.find_first_of("\r\n", s.end), read.size());
+        const std::size_t start = s.begin == 0 ? 0 : text.find_last_of("\r\n", s.begin - 1) + 1;
+        const std::size_t stop = std::min(text.find_first_of("\r\n", s.end), text.size());
         if (blank(start, s.begin) && blank(s.end, stop)) {
             from = start;
-            to = stop + (stop < read.size()) + (read.compare(stop, 2, "\r\n") == 0);
+            to = stop + (stop < text.size()) + (text.compare(stop, 2, "\r\n") == 0);
         }
         expected += text.substr(copied, from - copied);
         copied = to;
