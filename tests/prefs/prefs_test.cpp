@@ -13,7 +13,6 @@
 #include <tuple>
 #include <vector>
 
-#include "prefs/custom_statements.h"
 #include "prefs/file_dialogs.h"
 #include "prefs/pref_reader.h"
 #include "prefs/pref_writer.h"
@@ -295,29 +294,6 @@ TEST_F(Engine, WritesNothingForAnUnsafePathButWritesAChosenFile) {
     ASSERT_EQ(WritePreferences(test::ToProgramPath(chosen).c_str(), misc_, privacy_), 1);
     EXPECT_EQ(test::ReadFileBytes(chosen), Pref("view_source.editor.external", "true") +
                                                Pref("view_source.editor.path", "\"C:\\\\a.exe\""));
-}
-
-// Only comments and user_pref statements for catalogue names, in any layout Firefox reads, are
-// the program's own; every other statement, and anything in doubt, is the user's.
-TEST(HoldsForeignStatement, RecognisesEveryFormFirefoxReads) {
-    for (const char* text :
-         {"", "// only a comment\n# another\n/* and a block */",
-          "user_pref(\"geo.enabled\", false);\nuser_pref(\"read plugins\", true);",
-          " user_pref ( \"geo.enabled\" ,\n/* why */ 'x\\'y' ) ; // done",
-          "user_pref(\"view_source.editor.path\", \"C:\\\\e.exe\");",
-          "user_pref('geo.enabled', -1);"}) {
-        EXPECT_FALSE(HoldsForeignStatement(text)) << text;
-    }
-    for (const char* text :
-         {"user_pref(\"my.own\", 1);", "user_pref('my.own', 1);", "user_pref (\"my.own\", 1);",
-          "user_pref(\n\"my.own\", 1);", "user_pref(/* c */\"my.own\", 1);",
-          "pref(\"geo.enabled\", 1);", "sticky_pref(\"geo.enabled\", true);",
-          "user_pref(\"geo.enabled\", 1)", "/* unended", "user_pref(\"ge\\o.enabled\", 1);",
-          "user_pref(\"geo.enabled\", yes);", "\xEF\xBB\xBF//",
-          "user_pref(\"webgl.disabled\", true);", "user_pref(\"geo.enabled\", \"unended);",
-          "user_prefs(\"geo.enabled\", true);", "user_pref(\"geo.enabled\", 1e3);"}) {
-        EXPECT_TRUE(HoldsForeignStatement(text)) << text;
-    }
 }
 
 // Restore takes out what Firefox reads as setting a managed preference, with its lines when it

@@ -1,0 +1,2 @@
+user_pref("geo.enabled", false);
+user_pref("read plugins", true);

@@ -1,0 +1,2 @@
+ user_pref ( "geo.enabled" ,
+/* why */ 'x\'y' ) ; // done

@@ -1,0 +1,1 @@
+user_pref("view_source.editor.path", "C:\\e.exe");

@@ -1,0 +1,1 @@
+user_pref('my.own', 1);

@@ -1,0 +1,2 @@
+user_pref(
+"my.own", 1);

@@ -1,0 +1,1 @@
+user_pref(/* c */"my.own", 1);

@@ -1,0 +1,1 @@
+pref("geo.enabled", 1);

@@ -1,0 +1,1 @@
+sticky_pref("geo.enabled", true);

@@ -1,0 +1,1 @@
+user_pref("ge\o.enabled", 1);

@@ -1,0 +1,1 @@
+user_prefs("geo.enabled", true);
