@@ -21,9 +21,9 @@
 namespace {
 
 constexpr int kRestoreSection = 2;
-constexpr std::size_t kInfoPrefixLength = 7;  // "btnInfo"
-constexpr unsigned kMessageOkCancel = 1;      // MB_OKCANCEL
-constexpr int kAnswerOk = 1;                  // IDOK
+constexpr std::size_t kInfoPrefixLength = sizeof controls::kInfoButtonPrefix - 1;
+constexpr unsigned kMessageOkCancel = 1;  // MB_OKCANCEL
+constexpr int kAnswerOk = 1;              // IDOK
 
 // One more sentence for a success message when the user's own user.js was kept aside.
 std::wstring BackupNote(const std::wstring& backup) {
