@@ -17,10 +17,15 @@ void SetPendingText(PrefRecord& record, const char* utf8Text);
 // The longest editor path, backslashes doubled, that the reader takes back whole.
 inline constexpr std::size_t kMaxEscapedPathLength = 1023;
 
-// False when an editor path holds a double quote or a control character (written into user.js it
-// would end the statement early and could add statements of its own), when it would not fit whole
-// once its backslashes are doubled (a cut one could end in a lone backslash), or when it is a name
-// Restore removes: in quotes, the reader would take it for that preference's statement.
+// Why an editor path cannot be written, if it cannot: it holds a double quote or a control
+// character (written into user.js it would end the statement early and could add statements of its
+// own), it would not fit whole once its backslashes are doubled (a cut one could end in a lone
+// backslash), or it is a name Restore removes (in quotes, the reader would take it for that
+// preference's statement).
+enum class EditorPathCheck { kSafe, kForbiddenCharacter, kTooLong, kPreferenceName };
+EditorPathCheck CheckEditorPath(const char* utf8Path);
+
+// True when CheckEditorPath finds nothing against the path.
 bool IsSafeEditorPath(const char* utf8Path);
 
 // True when Apply would write the editor path and that path is not safe.
