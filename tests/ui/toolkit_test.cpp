@@ -249,6 +249,7 @@ TEST_F(Toolkit, AFocusedIconShowsItsWholeFocusRectangleAfterAPartialRepaint) {
         ReleaseDC(icon, dc);
         return pixels;
     };
+    SetFocus(nullptr);
     const auto unfocused = painted(nullptr);
     SetFocus(icon);
     const RECT corner{0, 0, 10, 10};
