@@ -21,9 +21,21 @@
 namespace {
 
 constexpr int kRestoreSection = 2;
-constexpr std::size_t kInfoPrefixLength = 7;  // "btnInfo"
-constexpr unsigned kMessageOkCancel = 1;      // MB_OKCANCEL
-constexpr int kAnswerOk = 1;                  // IDOK
+constexpr std::size_t kInfoPrefixLength = sizeof controls::kInfoButtonPrefix - 1;
+constexpr unsigned kMessageOkCancel = 1;  // MB_OKCANCEL
+constexpr int kAnswerOk = 1;              // IDOK
+
+// Why Apply refused the editor path.
+const wchar_t* EditorPathRefusal(EditorPathCheck check) {
+    switch (check) {
+        case EditorPathCheck::kTooLong:
+            return L"The editor path is too long.";
+        case EditorPathCheck::kPreferenceName:
+            return L"The editor path is the name of a Firefox preference, not of a program.";
+        default:
+            return L"The editor path contains characters that are not allowed in a file name.";
+    }
+}
 
 // One more sentence for a success message when the user's own user.js was kept aside.
 std::wstring BackupNote(const std::wstring& backup) {
@@ -119,16 +131,17 @@ void MainWindow::BrowseEditorCommand() {
 }
 
 // Copies the state of the check boxes and the editor path into the records' pending values. A
-// path the user.js statement cannot hold (see IsSafeEditorPath) is never taken: with the editor
-// switched on it refuses the whole Apply and leaves every pending value as it was.
-bool MainWindow::TakePendingValues() {
+// path the user.js statement cannot hold (see CheckEditorPath) is never taken: with the editor
+// switched on it refuses the whole Apply, leaves every pending value as it was and says why.
+EditorPathCheck MainWindow::TakePendingValues() {
     UIControls& registry = *Controls();
     const UIFontControl* edit = registry.FindEdit(kEditorPathOption.control);
     const std::string path = edit != nullptr ? Utf16ToUtf8(edit->Text().c_str()) : "";
     const UIControl* editorSwitch = registry.FindCheckBox(kEditorSwitchOption.control);
-    const bool pathIsSafe = IsSafeEditorPath(path.c_str());
+    const EditorPathCheck pathCheck = CheckEditorPath(path.c_str());
+    const bool pathIsSafe = pathCheck == EditorPathCheck::kSafe;
     if (!pathIsSafe && editorSwitch != nullptr && editorSwitch->IsChecked()) {
-        return false;
+        return pathCheck;
     }
     for (const PrefOption& option : kPrefCatalogue) {
         PrefRecord& record = RecordOf(option, miscPrefs, privacyPrefs);
@@ -139,12 +152,12 @@ bool MainWindow::TakePendingValues() {
             SetPendingText(record, path.c_str());
         }
     }
-    return true;
+    return EditorPathCheck::kSafe;
 }
 
 void MainWindow::ApplyCommand() {
-    if (!TakePendingValues()) {
-        Tell(L"The editor path contains characters that are not allowed in a file name.");
+    if (const EditorPathCheck refused = TakePendingValues(); refused != EditorPathCheck::kSafe) {
+        Tell(EditorPathRefusal(refused));
         return;
     }
     if (firefoxInstalled) {

@@ -2,6 +2,8 @@
 // option check boxes and the editor path take theirs from the preference catalogue.
 #pragma once
 
+#include <string>
+
 namespace controls {
 
 inline constexpr const char* kSectionButtons[] = {"acMiscellaneous", "acPrivacy", "acRestore"};
@@ -13,5 +15,11 @@ inline constexpr char kRestoreButton[] = "btnRestore";
 inline constexpr char kSettingsIcon[] = "btnSettings";
 inline constexpr char kDonateIcon[] = "btnDonate";
 inline constexpr char kApplyButton[] = "btnApply";
+inline constexpr char kInfoButtonPrefix[] = "btnInfo";
+
+// The Info button of an option: "btnInfo<section>_<record>".
+inline std::string InfoButtonName(int section, int record) {
+    return kInfoButtonPrefix + std::to_string(section) + "_" + std::to_string(record);
+}
 
 }  // namespace controls

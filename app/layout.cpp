@@ -105,11 +105,9 @@ void MainWindow::BuildOptionSection(UIControls& registry, int section) {
             registry.AddCheckBox(option.control, option.label, kOptionLeft, top, columns.boxWidth,
                                  kRowHeight, true, section);
         if (option.hasInfo) {
-            const std::string name =
-                "btnInfo" + std::to_string(section) + "_" + std::to_string(option.record);
-            const ControlHandle info =
-                registry.AddPushButton(name, L"Info", columns.infoLeft, top + kInfoOffset,
-                                       kInfoWidth, kInfoHeight, true, section);
+            const ControlHandle info = registry.AddPushButton(
+                controls::InfoButtonName(section, option.record), L"Info", columns.infoLeft,
+                top + kInfoOffset, kInfoWidth, kInfoHeight, true, section);
             OnCommand(info, [this] { ShowInfoCommand(); });
         }
         if (&option == &kEditorSwitchOption) {

@@ -8,6 +8,7 @@
 
 #include "net/update_check.h"
 #include "prefs/catalogue.h"
+#include "prefs/pref_writer.h"
 #include "settings/scrambled_text.h"
 #include "ui/ui_core.h"
 
@@ -53,7 +54,7 @@ private:
     void RestoreCommand();
 
     int Tell(const std::wstring& text, unsigned type = MB_OK) const;
-    bool TakePendingValues();
+    EditorPathCheck TakePendingValues();
     // The records' values, or Firefox's own defaults (after Restore).
     void SetBoxes(bool fromRecords);
 

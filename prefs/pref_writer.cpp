@@ -81,21 +81,26 @@ void SetPendingText(PrefRecord& record, const char* utf8Text) {
     BoundedCopy(record.pending.text, utf8Text, kPrefTextCapacity);
 }
 
-bool IsSafeEditorPath(const char* utf8Path) {
+EditorPathCheck CheckEditorPath(const char* utf8Path) {
     for (const char* name : kRestoreNameList) {
         if (std::strcmp(utf8Path, name) == 0) {
-            return false;
+            return EditorPathCheck::kPreferenceName;
         }
     }
     std::size_t escapedLength = 0;
     for (const char* next = utf8Path; *next != '\0'; ++next) {
         const auto byte = static_cast<unsigned char>(*next);
         if (byte < 0x20 || byte == 0x7F || byte == '"') {
-            return false;
+            return EditorPathCheck::kForbiddenCharacter;
         }
         escapedLength += byte == '\\' ? 2 : 1;
     }
-    return escapedLength <= kMaxEscapedPathLength;
+    return escapedLength <= kMaxEscapedPathLength ? EditorPathCheck::kSafe
+                                                  : EditorPathCheck::kTooLong;
+}
+
+bool IsSafeEditorPath(const char* utf8Path) {
+    return CheckEditorPath(utf8Path) == EditorPathCheck::kSafe;
 }
 
 bool PendingEditorPathIsUnsafe(const PrefSection& misc) {

@@ -17,9 +17,13 @@ void SetPendingText(PrefRecord& record, const char* utf8Text);
 // The longest editor path, backslashes doubled, that Apply writes: far beyond any Windows path.
 inline constexpr std::size_t kMaxEscapedPathLength = 1023;
 
-// False when an editor path holds a double quote or a control character (no program path does,
-// and Firefox would hand it to the system as it stands), when it would not fit whole once its
-// backslashes are doubled, or when it is a name Restore removes.
+// Why an editor path cannot be written, if it cannot: it holds a double quote or a control
+// character (no program path does, and Firefox would hand it to the system as it stands), it
+// would not fit whole once its backslashes are doubled, or it is a name Restore removes.
+enum class EditorPathCheck { kSafe, kForbiddenCharacter, kTooLong, kPreferenceName };
+EditorPathCheck CheckEditorPath(const char* utf8Path);
+
+// True when CheckEditorPath finds nothing against the path.
 bool IsSafeEditorPath(const char* utf8Path);
 
 // True when Apply would write the editor path and that path is not safe.

@@ -136,17 +136,18 @@ LRESULT CALLBACK UIStatic::KeyboardProcedure(HWND window, UINT message, WPARAM w
             InvalidateRect(window, nullptr, TRUE);
             break;
         case WM_PAINT: {
-            // The focus rectangle of a button, shown like theirs once the keyboard is in use.
-            const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+            // The focus rectangle of a button, shown like theirs once the keyboard is in use. It
+            // goes into the same paint as the icon, clipped alike, so that a partial repaint
+            // draws it exactly where the icon was painted afresh.
+            const ui::PaintGuard paint(window);
+            DefSubclassProc(window, message, reinterpret_cast<WPARAM>(paint.Dc()), lParam);
             if (GetFocus() == window &&
                 (SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0) {
                 RECT rect{};
                 GetClientRect(window, &rect);
-                const HDC dc = GetDC(window);
-                DrawFocusRect(dc, &rect);
-                ReleaseDC(window, dc);
+                DrawFocusRect(paint.Dc(), &rect);
             }
-            return result;
+            return 0;
         }
         case WM_NCDESTROY:
             RemoveWindowSubclass(window, KeyboardProcedure, subclassId);

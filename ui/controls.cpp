@@ -22,7 +22,7 @@ UIControls::UIControls(HINSTANCE moduleInstance, HWND parentWindow, double scale
       dpiScale(scale),
       pendingToolbarButtons(0),
       nextToolbarImage(0),
-      nextId(200) {
+      nextId(kFirstControlId) {
     registry.max_load_factor(1.0f);
     SendMessageW(parent, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
 }

@@ -30,6 +30,9 @@ public:
     UIControls(const UIControls&) = delete;
     UIControls& operator=(const UIControls&) = delete;
 
+    // The command id of the first control; each control made after it takes the next.
+    static constexpr std::uint32_t kFirstControlId = 200;
+
     // Creation. Coordinates and sizes are design units at 96 DPI. A control of section 1 or more
     // starts hidden. A failed creation returns {null, 0}, registers nothing and uses no id.
     ControlHandle AddCheckBox(const std::string& name, const std::wstring& text, int x, int y,

@@ -3,8 +3,8 @@
 // scale, accessors for its items, centring and one painted picture, dispatches button clicks to
 // callbacks, ends on OK and Cancel, and opens the web links of its SysLink controls.
 //
-// Use: construct a derived dialog on the heap, call RunDialog (which returns when the dialog has
-// ended), then delete it.
+// Use: construct a derived dialog as a local object and call RunDialog, which returns when the
+// dialog has ended; the object goes when it leaves scope.
 #pragma once
 
 #include <windows.h>

@@ -5,9 +5,10 @@
 #include <sstream>
 #include <vector>
 
+#include "ui/ui_core.h"
+
 namespace {
 
-constexpr wchar_t kMainWindowClass[] = L"KESTROVAN_ZEL";
 constexpr UINT kSendTimeout = 5000;
 
 struct WindowSearch {
@@ -108,7 +109,7 @@ int ProgramDriver::WaitForExit(std::chrono::milliseconds timeout) {
 HWND ProgramDriver::WaitForMainWindow(std::chrono::milliseconds timeout) {
     WaitUntil(
         [this] {
-            const auto windows = VisibleWindows(process_.dwProcessId, kMainWindowClass);
+            const auto windows = VisibleWindows(process_.dwProcessId, UICore::kClassName);
             mainWindow_ = windows.empty() ? nullptr : windows.front();
             return mainWindow_ != nullptr;
         },

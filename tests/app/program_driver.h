@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <chrono>
 #include <string>
 
@@ -42,6 +44,7 @@ public:
                        const wchar_t* windowClass = kDialogClass) const;
 
     HWND MainWindow() const { return mainWindow_; }
+    HWND Toolbar() const { return FindWindowExW(mainWindow_, nullptr, TOOLBARCLASSNAMEW, nullptr); }
     // A control of the main window by its command id.
     HWND Control(int id) const { return GetDlgItem(mainWindow_, id); }
     // The command id of the control that has the keyboard focus, or 0.

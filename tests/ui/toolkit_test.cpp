@@ -1,6 +1,7 @@
 // The toolkit's rules that a run of the real program cannot show: failures that leave no window
 // and no id behind, which commands reach which callback, where anchored controls go, link
-// targets, shared fonts, and the manifest the program runs under.
+// targets, shared fonts and their heights at each DPI, an icon's focus rectangle, and the
+// manifest the program runs under.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -232,6 +233,30 @@ TEST_F(Toolkit, OneFontPerRequestIsSharedByTheControlsOfAnAccessor) {
     EXPECT_NE(fontOf("btnF1"), fontOf("btnF2"));
 }
 
+// A focused icon's focus rectangle is part of its every paint: repainting a corner of the icon
+// gives exactly the picture of a whole repaint.
+TEST_F(Toolkit, AFocusedIconShowsItsWholeFocusRectangleAfterAPartialRepaint) {
+    const HWND icon = Controls().AddStatic("i", L"", 0, 120, 48, 48, true, -1, IDI_SETTINGS).hwnd;
+    window_->Show(SW_SHOWNORMAL);
+    SendMessageW(window_->Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    const auto painted = [icon](const RECT* part) {
+        RedrawWindow(icon, part, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        std::vector<COLORREF> pixels(48 * 48);
+        const HDC dc = GetDC(icon);
+        for (std::size_t at = 0; at < pixels.size(); ++at) {
+            pixels[at] = GetPixel(dc, static_cast<int>(at % 48), static_cast<int>(at / 48));
+        }
+        ReleaseDC(icon, dc);
+        return pixels;
+    };
+    SetFocus(nullptr);
+    const auto unfocused = painted(nullptr);
+    SetFocus(icon);
+    const RECT corner{0, 0, 10, 10};
+    EXPECT_NE(painted(nullptr), unfocused) << "no focus rectangle";
+    EXPECT_EQ(painted(&corner), painted(nullptr));
+}
+
 // A control anchored at (100, 200), 80 x 20 pixels, in a window 200 wider and 100 taller than its
 // reference size unless the row says otherwise.
 struct AnchorRow {
@@ -273,6 +298,16 @@ TEST(AnchorRules, PlaceEachControlFromItsStoredRule) {
                       (std::vector<int>{row.x, row.y, row.width, 20}))
                 << name << " by " << row.dx;
         }
+    }
+}
+
+TEST(FontHeights, TitlesKeepTheSizesDrawnFor120And144DpiAndTheRestScale) {
+    const int rows[][3] = {// requested height, DPI, height
+                           {-22, 120, -24}, {-22, 144, -30}, {-14, 120, -17}, {-14, 144, -21},
+                           {-12, 120, -15}, {-12, 144, -18}, {-22, 96, -22},  {-14, 192, -28},
+                           {-22, 168, -39}, {-23, 144, -35}};
+    for (const auto& [requested, dpi, height] : rows) {
+        EXPECT_EQ(EffectiveFontHeight(requested, static_cast<unsigned>(dpi)), height) << dpi;
     }
 }
 
