@@ -4,7 +4,8 @@
 # Windows draws them) while the end-to-end test's documentation tour (tests/app) walks through
 # them.
 #   scripts/screenshots.sh [OUTPUT_FOLDER] [DPI]      (default: docs/ at 96 DPI)
-# At another DPI only the main window, the preview and About are taken, as <view>-<DPI>dpi.png.
+# At another DPI only the options and Restore sections, the preview and About are taken, as
+# <view>-<DPI>dpi.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-docs}")
@@ -14,7 +15,7 @@ views=(license section-options section-privacy preview section-restore about set
 wanted=" ${views[*]} "
 suffix=
 if [ "$dpi" != 96 ]; then
-  wanted=" section-options preview about "
+  wanted=" section-options preview section-restore about "
   suffix=-${dpi}dpi
 fi
 

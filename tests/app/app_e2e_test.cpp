@@ -323,7 +323,8 @@ const std::vector<Scenario> kScenarios = {
         "user_pref(\"geo.enabled\", false);\n"),
       S(Op::Close)}},
     // Restore asks first; it waits while Firefox holds the profile's lock (a parent.lock left
-    // behind is no running Firefox) and says which step failed, leaving the files as it found them.
+    // behind, or one that cannot be opened at all, is no running Firefox) and says which step
+    // failed, leaving the files as it found them.
     {"RestoreRemovesTheManagedPreferencesOrSaysWhatFailed",
      {.prefs = kRestorePrefs.c_str(), .userJs = kWebRtcUserJs},
      Steps{S(Op::Put, "held", kParentLock)} + kOpenRestore + RestoreSteps(IDCANCEL) +
@@ -335,7 +336,8 @@ const std::vector<Scenario> kScenarios = {
          RestoreFails(kNotRestored + "5", kRestorePrefs, kWebRtcUserJs) +
          Steps{S(Op::Put, kRestorePrefs, kPrefsJs), S(Op::Put, "folder", kPrefsBackup)} +
          RestoreFails(kNotRestored + "8", kRestorePrefs, kWebRtcUserJs) +
-         Steps{S(Op::Put, "-", kPrefsBackup)} + RestoreSteps(IDOK) +
+         Steps{S(Op::Put, "-", kPrefsBackup), S(Op::Put, "folder", kParentLock)} +
+         RestoreSteps(IDOK) +
          Steps{S(Op::Box, kRestored, IDOK), S(Op::File, kRestoredPrefs, kPrefsJs), S(Op::File, "-"),
                S(Op::Boxes, "00000000001"), S(Op::Text, kEditorPath, ""),
                S(Op::Put, kRestorePrefs, kPrefsJs), S(Op::Put, kWebRtcUserJs, kUserJs),
@@ -588,10 +590,8 @@ std::vector<int> TextLineHeights(HWND control) {
             lines.push_back(0);
         }
     }
-    if (lines.size() > 1 && lines.back() == 0) {
-        lines.pop_back();
-    }
-    return lines;
+    return lines.size() > 1 && lines.back() == 0 ? std::vector<int>(lines.begin(), lines.end() - 1)
+                                                 : lines;
 }
 
 // The state Op::Checked, Op::Enabled or Op::Visible looks at.
