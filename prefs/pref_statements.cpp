@@ -6,6 +6,9 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <utility>
+
+#include "settings/platform.h"
 
 namespace {
 
@@ -78,6 +81,23 @@ constexpr Keyword kKeywords[] = {
     {"locked", TokenKind::kOtherKeyword},
 };
 
+constexpr std::pair<TokenKind, StatementKeyword> kStatementKeywords[] = {
+    {TokenKind::kPref, StatementKeyword::kPref},
+    {TokenKind::kUserPref, StatementKeyword::kUserPref},
+    {TokenKind::kStickyPref, StatementKeyword::kStickyPref},
+    {TokenKind::kLockPref, StatementKeyword::kLockPref},
+};
+
+bool StatementKeywordOf(TokenKind kind, StatementKeyword& keyword) {
+    for (const auto& [token, statement] : kStatementKeywords) {
+        if (kind == token) {
+            keyword = statement;
+            return true;
+        }
+    }
+    return false;
+}
+
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -88,22 +108,16 @@ int HexDigit(char c) {
     return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
 }
 
+// A code point of a \u escape, as UTF-8, through the platform layer's converter.
 void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+    wchar_t wide[3] = {static_cast<wchar_t>(code)};
+    if (sizeof(wchar_t) == 2 && code >= 0x10000) {  // UTF-16: a surrogate pair
+        wide[0] = static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
+        wide[1] = static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
     }
+    std::string utf8;
+    platform::WideToUtf8(wide, utf8);
+    out += utf8;
 }
 
 class Tokenizer {
@@ -365,21 +379,8 @@ private:
     // Reads keyword ( name , value ) ; and says whether all of it is there; token is then its
     // ';', else the token where the statement went wrong.
     bool ParseStatement(Token& token, PrefStatement& statement) {
-        switch (token.kind) {
-            case TokenKind::kPref:
-                statement.keyword = StatementKeyword::kPref;
-                break;
-            case TokenKind::kUserPref:
-                statement.keyword = StatementKeyword::kUserPref;
-                break;
-            case TokenKind::kStickyPref:
-                statement.keyword = StatementKeyword::kStickyPref;
-                break;
-            case TokenKind::kLockPref:
-                statement.keyword = StatementKeyword::kLockPref;
-                break;
-            default:
-                return false;
+        if (!StatementKeywordOf(token.kind, statement.keyword)) {
+            return false;
         }
         if (!IsChar(token = tokens_.Next(scratch_), '(')) {
             return false;

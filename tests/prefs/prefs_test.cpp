@@ -204,7 +204,8 @@ TEST_F(Engine, ParsingShowsTheValueFirefoxUses) {
             {"", "", "browser.send_pings", 1, 0, ""},  // Firefox sends no pings unless told to
             {"", "", "dom.event.contextmenu.enabled", 0, 0, ""},
             {Pref(path, R"("C:\\A (x86)\\\\e")"), "", path, 0, 1, "C:\\A (x86)\\\\e"},
-            {Pref(path, R"("C:\\A\x41\"")"), Pref(path, "true"), path, 0, 1, "C:\\AA\""},
+            {Pref(path, R"("C:\\A\x41\"\u00e9\ud83d\ude00")"), Pref(path, "true"), path, 0, 1,
+             "C:\\AA\"\xC3\xA9\xF0\x9F\x98\x80"},
             {Pref(path, "\"p\""), Pref(path, "\"\""), path, 0, 1, ""},
             {"", "", path, 0, 0, ""},
         };
