@@ -388,7 +388,8 @@ TEST_F(Engine, EveryFileIsOldOrNewAndEveryFailureIsReported) {
     const auto state = [](const Files& files, const std::string& path) {
         return files.count(path) != 0 ? files.at(path) : "<no file>";
     };
-    const std::regex userJsCopy(userJs + "\\.custom-[0-9]{4}-[0-9]{2}-[0-9]{2}(-[0-9]+)?\\.bak");
+    const std::string today = TodaysBackup().substr(kProfile.size() + 15, 10);  // YYYY-MM-DD
+    const std::regex userJsCopy(userJs + "\\.custom-" + today + "(-[2-9]|-[1-9][0-9])?\\.bak");
     const auto agree = [&](const Files& before, const Files& now) {
         const std::string first = state(before, backup), own = state(before, userJs);
         const bool copied = std::any_of(now.begin(), now.end(), [&](const auto& file) {
@@ -418,6 +419,9 @@ TEST_F(Engine, EveryFileIsOldOrNewAndEveryFailureIsReported) {
                   own != "<no file>" && own != kPathLine && state(after, userJs) != own);
         EXPECT_EQ(reportedCopy,
                   made == after.end() ? L"" : test::ToProgramPath(folder_.Path() / made->first));
+        EXPECT_TRUE(made == after.end() ||
+                    (made->first == TodaysBackup()) == !before.count(TodaysBackup()))
+            << "the first copy of the day has no number";
         for (int n = 1;; ++n) {
             test::WriteFileTree(folder_.Path(), before);
             platform::FailFileOperation(n);
