@@ -29,17 +29,9 @@ bool IsRestoreName(std::string_view name) {
     return false;
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
+// Blanks other than line ends, as Firefox reads them between tokens.
 bool AllBlank(std::string_view text) {
-    for (const char c : text) {
-        if (!IsBlank(c)) {
-            return false;
-        }
-    }
-    return true;
+    return text.find_first_not_of(" \t\v\f") == std::string_view::npos;
 }
 
 // The stretches of text to drop: every statement that sets a name of the restore list, with the
