@@ -124,9 +124,13 @@ enum class Op {
     PopupMenu,       // a popup menu is open, below control id if one is given
     Tooltip,         // resting on toolbar button id shows the tooltip text
     Selected,        // toolbar button id is the one checked
-    TallAs,          // the last text line of control id is as tall as the first of control value
-    Photograph,      // for the documentation only: the main window and the current dialog are view
-                     // text (see scripts/screenshots.sh)
+    Item,            // item id of the current dialog is its template's "Class x y width height
+                     // text" (dialog units; text as Box's) with the style bits value; id 0: the
+                     // dialog itself has them, and its client area that size
+
+    TallAs,      // the last text line of control id is as tall as the first of control value
+    Photograph,  // for the documentation only: the main window and the current dialog are view
+                 // text (see scripts/screenshots.sh)
 };
 
 // What Op::Picture names the missing-preview bitmap (IDB_NO_PREVIEW) by.
@@ -136,7 +140,7 @@ const char kNoPreview[] = "no preview";
 struct S {
     S(Op o, int i = 0, int v = 0) : op(o), id(i), value(v) {}
     S(Op o, std::string t, int v = 0) : op(o), text(std::move(t)), value(v) {}
-    S(Op o, int i, std::string t) : op(o), id(i), text(std::move(t)) {}
+    S(Op o, int i, std::string t, int v = 0) : op(o), id(i), text(std::move(t)), value(v) {}
 
     Op op;
     int id = 0;        // a control, dialog item or button
@@ -244,21 +248,57 @@ const Steps kPreviewSources =
     PreviewSourceSteps("", "-", kNoPreview) + PreviewSourceSteps("cut", "-", kNoPreview) +
     PreviewSourceSteps("cut", "picture", "03") + Steps{S(Op::Close)};
 
+// The dialogs' templates as their windows show them; items whose text the dialog sets end in '*'.
+constexpr int kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+constexpr int kLabel = SS_LEFT | WS_GROUP, kLink = WS_TABSTOP;
+constexpr int kCheckBox = BS_AUTOCHECKBOX | WS_TABSTOP, kDefault = BS_DEFPUSHBUTTON | WS_TABSTOP;
+const Steps kAboutItems = {
+    S(Op::Item, 0, "#32770 0 0 229 152", kDialogStyle),
+    S(Op::Item, IDC_ABOUT_PRODUCT, "Static 50 10 165 15 Quorvane", kLabel),
+    S(Op::Item, IDC_ABOUT_VERSION,
+      "Static 50 30 140 12 Version " + std::string(kProductVersion) + " (64-bit)", kLabel),
+    S(Op::Item, IDC_ABOUT_GROUP, "Button 9 50 210 73 About", BS_GROUPBOX),
+    S(Op::Item, IDC_ABOUT_AUTHOR_LABEL, "Static 14 65 40 12 Author:", kLabel),
+    S(Op::Item, IDC_ABOUT_AUTHOR, "Static 59 65 140 12 Kestrovan", kLabel),
+    S(Op::Item, IDC_ABOUT_WEB_LABEL, "Static 14 83 40 12 Web:", kLabel),
+    S(Op::Item, IDC_ABOUT_WEB_LINK, "SysLink 59 83 140 12 <A>quorvane.example</A>", kLink),
+    S(Op::Item, IDC_ABOUT_EMAIL_LABEL, "Static 14 101 40 12 Email:", kLabel),
+    S(Op::Item, IDC_ABOUT_EMAIL, "Edit 57 101 140 10 *", ES_READONLY),
+    S(Op::Item, IDOK, "Button 177 134 43 12 OK", kDefault)};
+const Steps kSettingsItems = {
+    S(Op::Item, 0, "#32770 0 0 204 67", kDialogStyle),
+    S(Op::Item, IDC_SETTINGS_UPDATE_CHECK, "Button 9 8 130 12 Check for updates", kCheckBox),
+    S(Op::Item, IDC_SETTINGS_SHOW_NOTICE, "Button 9 22 130 12 Show donate dialog", kCheckBox),
+    S(Op::Item, IDC_SETTINGS_OK, "Button 107 49 43 12 OK", BS_PUSHBUTTON | WS_TABSTOP),
+    S(Op::Item, IDCANCEL, "Button 153 49 43 12 Cancel", kDefault)};
+const Steps kLicenseItems = {
+    S(Op::Item, 0, "#32770 0 0 285 165", kDialogStyle),
+    S(Op::Item, IDC_LICENSE_TERMS, "Static 9 9 262 30 *", kLabel),
+    S(Op::Item, IDC_LICENSE_DONATE_LINK, "SysLink 9 43 262 18 *", kLink),
+    S(Op::Item, IDC_LICENSE_TEXT, "Static 9 65 262 33 *", kLabel),
+    S(Op::Item, IDC_LICENSE_MORE_LABEL,
+      "Static 9 100 262 12 For more information, please visit:", kLabel),
+    S(Op::Item, IDC_LICENSE_MORE_LINK,
+      "SysLink 9 115 262 12 <A>quorvane.example/licensing-quorvane</A>", kLink),
+    S(Op::Item, IDC_LICENSE_DO_NOT_SHOW, "Button 9 142 130 12 Do not show again", kCheckBox),
+    S(Op::Item, IDC_LICENSE_OK, "Button 230 143 43 12 OK", kDefault)};
+
 // Opens the preview of an Info button and checks its caption and picture.
 Steps PreviewSteps(int button, const char* caption, const char* picture) {
-    return {S(Op::Click, button), S(Op::Dialog, caption), S(Op::Picture, picture),
-            S(Op::Press, IDOK)};
+    return {S(Op::Click, button), S(Op::Dialog, caption), S(Op::Item, 0, "", kDialogStyle),
+            S(Op::Picture, picture), S(Op::Press, IDOK)};
 }
 
 const std::vector<Scenario> kScenarios = {
     {"FirstStartShowsTheNoticeAndReportsItDoNotShowAgainKeepsItAway",
      {.noticeVersion = "", .noticeSuppressed = 0},
-     {S(Op::Start), S(Op::Dialog, "License model"), S(Op::Size, 1, "505 314"),
-      S(Op::VersionSetting, "NoticeVersion"), S(Op::Setting, "NoticeSuppressed", 0),
-      S(Op::Tick, IDC_LICENSE_DO_NOT_SHOW, 1), S(Op::Press, IDC_LICENSE_OK), S(Op::MainWindow),
-      S(Op::Close), S(Op::Report, "", 1), S(Op::Setting, "ReportedUsage", 1),
-      S(Op::Setting, "NoticeSuppressed", 1), S(Op::Start), S(Op::MainWindow),
-      S(Op::NoDialog, "License model"), S(Op::Close)}},
+     Steps{S(Op::Start), S(Op::Dialog, "License model"), S(Op::Size, 1, "505 314")} +
+         kLicenseItems +
+         Steps{S(Op::VersionSetting, "NoticeVersion"), S(Op::Setting, "NoticeSuppressed", 0),
+               S(Op::Tick, IDC_LICENSE_DO_NOT_SHOW, 1), S(Op::Press, IDC_LICENSE_OK),
+               S(Op::MainWindow), S(Op::Close), S(Op::Report, "", 1),
+               S(Op::Setting, "ReportedUsage", 1), S(Op::Setting, "NoticeSuppressed", 1),
+               S(Op::Start), S(Op::MainWindow), S(Op::NoDialog, "License model"), S(Op::Close)}},
     {"ANewVersionBringsTheNoticeBack",
      {.noticeVersion = "1.0.0", .noticeSuppressed = 1},
      {S(Op::Start), S(Op::Dialog, "License model"), S(Op::VersionSetting, "NoticeVersion"),
@@ -266,18 +306,20 @@ const std::vector<Scenario> kScenarios = {
       S(Op::Close), S(Op::Report, "", 1)}},
     {"SettingsDialogWritesAndShowsItsTwoBoxes",
      {},
-     {S(Op::Start), S(Op::MainWindow), S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings"),
-      S(Op::Size, 1, "363 142"), S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 1),
-      S(Op::Ticked, IDC_SETTINGS_SHOW_NOTICE, 0),
-      // Enter in the dialog is Cancel: it writes nothing
-      S(Op::Tick, IDC_SETTINGS_UPDATE_CHECK, 0), S(Op::Key, kCloseTab, "Enter"),
-      S(Op::Setting, "UpdateCheckEnabled", 1), S(Op::Menu, kSettingsItem),
-      S(Op::Dialog, "Settings"), S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 1),
-      S(Op::Tick, IDC_SETTINGS_UPDATE_CHECK, 0), S(Op::Tick, IDC_SETTINGS_SHOW_NOTICE, 1),
-      S(Op::Press, IDC_SETTINGS_OK), S(Op::Setting, "UpdateCheckEnabled", 0),
-      S(Op::Setting, "NoticeSuppressed", 0), S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings"),
-      S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 0), S(Op::Ticked, IDC_SETTINGS_SHOW_NOTICE, 1),
-      S(Op::Press, IDCANCEL), S(Op::Close)}},
+     Steps{S(Op::Start), S(Op::MainWindow), S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings"),
+           S(Op::Size, 1, "363 142")} +
+         kSettingsItems +
+         Steps{S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 1),
+               S(Op::Ticked, IDC_SETTINGS_SHOW_NOTICE, 0),
+               // Enter in the dialog is Cancel: it writes nothing
+               S(Op::Tick, IDC_SETTINGS_UPDATE_CHECK, 0), S(Op::Key, kCloseTab, "Enter"),
+               S(Op::Setting, "UpdateCheckEnabled", 1), S(Op::Menu, kSettingsItem),
+               S(Op::Dialog, "Settings"), S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 1),
+               S(Op::Tick, IDC_SETTINGS_UPDATE_CHECK, 0), S(Op::Tick, IDC_SETTINGS_SHOW_NOTICE, 1),
+               S(Op::Press, IDC_SETTINGS_OK), S(Op::Setting, "UpdateCheckEnabled", 0),
+               S(Op::Setting, "NoticeSuppressed", 0), S(Op::Menu, kSettingsItem),
+               S(Op::Dialog, "Settings"), S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 0),
+               S(Op::Ticked, IDC_SETTINGS_SHOW_NOTICE, 1), S(Op::Press, IDCANCEL), S(Op::Close)}},
     {"WithoutFirefoxApplySavesTheChosenFile",
      {.prefs = nullptr},
      {S(Op::Start), S(Op::Box, kFirefoxMissing, IDOK), S(Op::MainWindow),
@@ -388,24 +430,27 @@ const std::vector<Scenario> kScenarios = {
                S(Op::Report, "", 6)}},
     {"TheKeyboardReachesEveryControlSectionAndTheSettingsMenu",
      {},
-     {S(Op::Start), S(Op::MainWindow),
-      // From the first option, which has the focus from the start, backwards past the disabled
-      // "..." button; Apply is disabled in the Restore section only.
-      S(Op::Key, kCloseTab, ""), S(Op::Key, kApply, "Shift+Tab"), S(Op::Key, kDonate, "Shift+Tab"),
-      S(Op::Key, kSettingsIcon, "Shift+Tab"), S(Op::Key, kEditorPath, "Shift+Tab"),
-      S(Op::Key, kSettingsIcon, "Tab"), S(Op::Key, 0, "Enter"), S(Op::PopupMenu),
-      S(Op::Key, kSettingsIcon, "Esc"), S(Op::Key, kDonate, "Tab"), S(Op::Key, kApply, "Tab"),
-      S(Op::Key, kCloseTab, "Tab"), S(Op::Key, kCloseTab, "Space"), S(Op::Checked, kCloseTab, 1),
-      S(Op::Key, kWebRtc, "Ctrl+2"), S(Op::Key, kInfo10, "Tab"), S(Op::Key, 0, "Enter"),
-      S(Op::Dialog, "Info - Disable WebRTC"), S(Op::Key, kInfo10, "Esc"),
-      S(Op::Key, kRestore, "Ctrl+Tab"), S(Op::Key, kSettingsIcon, "Tab"),
-      S(Op::Key, kCloseTab, "Ctrl+Tab"), S(Op::Key, kRestore, "Ctrl+Shift+Tab"),
-      S(Op::Key, 0, "Enter"), S(Op::Dialog, kProductName), S(Op::Key, kRestore, "Esc"),
-      S(Op::Key, kCloseTab, "Ctrl+1"), S(Op::Key, kApply, "Shift+Tab"), S(Op::Key, 0, "Ctrl+4"),
-      S(Op::Dialog, "About"), S(Op::Size, 1, "407 291"), S(Op::Key, kApply, "Esc"),
-      S(Op::Tooltip, 0, "Miscellaneous"), S(Op::Tooltip, 1, "Privacy"),
-      S(Op::Tooltip, 2, "Restore"), S(Op::Tooltip, 3, "About"),
-      S(Op::Text, kSettingsIcon, "Settings"), S(Op::Text, kDonate, "Donate"), S(Op::Close)}},
+     Steps{S(Op::Start), S(Op::MainWindow),
+           // From the first option, which has the focus from the start, backwards past the disabled
+           // "..." button; Apply is disabled in the Restore section only.
+           S(Op::Key, kCloseTab, ""), S(Op::Key, kApply, "Shift+Tab"),
+           S(Op::Key, kDonate, "Shift+Tab"), S(Op::Key, kSettingsIcon, "Shift+Tab"),
+           S(Op::Key, kEditorPath, "Shift+Tab"), S(Op::Key, kSettingsIcon, "Tab"),
+           S(Op::Key, 0, "Enter"), S(Op::PopupMenu), S(Op::Key, kSettingsIcon, "Esc"),
+           S(Op::Key, kDonate, "Tab"), S(Op::Key, kApply, "Tab"), S(Op::Key, kCloseTab, "Tab"),
+           S(Op::Key, kCloseTab, "Space"), S(Op::Checked, kCloseTab, 1),
+           S(Op::Key, kWebRtc, "Ctrl+2"), S(Op::Key, kInfo10, "Tab"), S(Op::Key, 0, "Enter"),
+           S(Op::Dialog, "Info - Disable WebRTC"), S(Op::Key, kInfo10, "Esc"),
+           S(Op::Key, kRestore, "Ctrl+Tab"), S(Op::Key, kSettingsIcon, "Tab"),
+           S(Op::Key, kCloseTab, "Ctrl+Tab"), S(Op::Key, kRestore, "Ctrl+Shift+Tab"),
+           S(Op::Key, 0, "Enter"), S(Op::Dialog, kProductName), S(Op::Key, kRestore, "Esc"),
+           S(Op::Key, kCloseTab, "Ctrl+1"), S(Op::Key, kApply, "Shift+Tab"),
+           S(Op::Key, 0, "Ctrl+4"), S(Op::Dialog, "About"), S(Op::Size, 1, "407 291")} +
+         kAboutItems +
+         Steps{S(Op::Key, kApply, "Esc"), S(Op::Tooltip, 0, "Miscellaneous"),
+               S(Op::Tooltip, 1, "Privacy"), S(Op::Tooltip, 2, "Restore"),
+               S(Op::Tooltip, 3, "About"), S(Op::Text, kSettingsIcon, "Settings"),
+               S(Op::Text, kDonate, "Donate"), S(Op::Close)}},
     {"PreviewsComeFromTheWorkingFolderOrBesideTheProgram", {.ownFolder = true}, kPreviewSources},
     {"YesToTheStartUpOfferEndsTheProgramBeforeItsWindowShows",
      {},
@@ -601,6 +646,12 @@ bool StateOf(Op op, HWND control) {
                                : IsWindowVisible(control) != 0;
 }
 
+// The text shown, or as far as the wanted one goes when that ends in '*' (a file name or a text
+// the test cannot know follows).
+std::wstring Matching(const std::wstring& shown, const std::wstring& wanted) {
+    return wanted.ends_with(L'*') ? shown.substr(0, wanted.size() - 1) + L'*' : shown;
+}
+
 std::wstring Wide(const std::string& text) {
     return Utf8ToUtf16(text.c_str());
 }
@@ -668,6 +719,7 @@ protected:
     bool store_ = false;
     std::unique_ptr<ProgramDriver> program_;
     HWND dialog_ = nullptr;
+    int baseX_ = 0, baseY_ = 0;  // the current dialog's base units, once Op::Item 0 read them
     std::unique_ptr<ServiceInspection> atStart_;  // the service's counts when the program started
     std::unique_ptr<SilentService> silent_;
     std::chrono::steady_clock::time_point actedAt_;
@@ -749,11 +801,7 @@ void EndToEnd::Run(const S& step) {
             const HWND box = program.WaitForDialog(Wide(kProductName));
             ASSERT_NE(box, nullptr) << "no message box: " << step.text;
             const std::wstring shown = WindowText(GetDlgItem(box, 0xFFFF));  // the text's static
-            if (text.ends_with(L'*')) {  // a text that ends in a file name the test cannot know
-                EXPECT_EQ(shown.substr(0, text.size() - 1), text.substr(0, text.size() - 1));
-            } else {
-                EXPECT_EQ(shown, text);
-            }
+            EXPECT_EQ(Matching(shown, text), text) << Utf16ToUtf8(shown.c_str());
             Press(box, step.value);
             ASSERT_TRUE(WaitUntil([box] { return !IsWindowVisible(box); }));
             return;
@@ -856,6 +904,38 @@ void EndToEnd::Run(const S& step) {
                       TextLineHeights(program.Control(step.value)).front() -
                           (step.id == step.value ? 0 : 2));
             return;
+        case Op::Item: {  // placed as the dialog manager places it: base units from the size
+            const HWND item = step.id == 0 ? dialog_ : GetDlgItem(dialog_, step.id);
+            const LONG style = GetWindowLongW(item, GWL_STYLE);
+            std::wistringstream fields(text);
+            std::wstring itemClass, itemText;
+            int x = 0, y = 0, width = 0, height = 0;
+            fields >> itemClass >> x >> y >> width >> height;
+            std::getline(fields >> std::ws, itemText);
+            RECT rect{};
+            if (step.id == 0) {
+                EXPECT_EQ(style & step.value, step.value) << "the dialog's style";
+                GetClientRect(dialog_, &rect);
+                baseX_ = width == 0 ? 0 : (rect.right * 4 + width / 2) / width;
+                baseY_ = height == 0 ? 0 : (rect.bottom * 8 + height / 2) / height;
+                EXPECT_TRUE(width == 0 || (rect.right == MulDiv(width, baseX_, 4) &&
+                                           rect.bottom == MulDiv(height, baseY_, 8)));
+                return;
+            }
+            GetWindowRect(item, &rect);
+            MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&rect), 2);
+            EXPECT_EQ(ClassOf(item) + L" " + Matching(WindowText(item), itemText),
+                      itemClass + L" " + itemText);
+            const int left = MulDiv(x, baseX_, 4), top = MulDiv(y, baseY_, 8);
+            EXPECT_EQ(std::vector<LONG>({rect.left, rect.top, rect.right, rect.bottom}),
+                      std::vector<LONG>({left, top, left + MulDiv(width, baseX_, 4),
+                                         top + MulDiv(height, baseY_, 8)}))
+                << step.id;
+            EXPECT_EQ(style & (0xFFFF | WS_GROUP | WS_TABSTOP | WS_CHILD | WS_VISIBLE),
+                      step.value | WS_CHILD | WS_VISIBLE)
+                << step.id;
+            return;
+        }
         case Op::Selected: {  // and no other section's
             const auto on = [&](int id) {
                 return SendTo(program.Toolbar(), TB_ISBUTTONCHECKED, id);
