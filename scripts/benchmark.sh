@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset native -B build/bench -DCMAKE_BUILD_TYPE=Release -DQUORVANE_SANITIZE=OFF >/dev/null
 cmake --build build/bench -j2 --target prefs_benchmark
-build/bench/tests/prefs/prefs_benchmark "$@"
+build/bench/tools/benchmarks/prefs_benchmark "$@"

@@ -5,16 +5,26 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "prefs/pref_reader.h"
 #include "prefs/pref_writer.h"
 #include "prefs/restore.h"
-#include "tests/test_support.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 PrefSection misc{}, privacy{};
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 // About 1 MB of what Firefox writes, every managed name once near its end.
 std::string LargePrefsJs() {
@@ -45,20 +55,22 @@ std::string TemplateUserJs() {
 // the template user.js only for reading (Apply and Restore would keep a copy of it at each run).
 void OnLargeProfile(benchmark::State& state, int (*operation)(const std::string& folder),
                     bool withUserJs = false) {
-    test::TempFolder folder;
-    test::SetEnvironment("APPDATA", test::ToProgramPath(folder.Path()));
-    test::WriteFileBytes(folder.Path() / "Mozilla/Firefox/profiles.ini", "[Profile0]\nPath=b\n");
+    const fs::path folder =
+        fs::temp_directory_path() / ("quorvane-benchmark-" + std::to_string(getpid()));
+    setenv("APPDATA", folder.c_str(), 1);
+    WriteFile(folder / "Mozilla/Firefox/profiles.ini", "[Profile0]\nPath=b\n");
     const std::string prefs = LargePrefsJs(), user = TemplateUserJs();
-    const std::string profile = (folder.Path() / "Mozilla/Firefox/b/").string();
+    const std::string profile = (folder / "Mozilla/Firefox/b/").string();
     for (auto _ : state) {
         state.PauseTiming();
-        test::WriteFileBytes(profile + "prefs.js", prefs);
+        WriteFile(profile + "prefs.js", prefs);
         if (withUserJs) {
-            test::WriteFileBytes(profile + "user.js", user);
+            WriteFile(profile + "user.js", user);
         }
         state.ResumeTiming();
         benchmark::DoNotOptimize(operation(profile));
     }
+    fs::remove_all(folder);
 }
 
 // The baseline: prefs.js read whole, written to another file and flushed to disk.
