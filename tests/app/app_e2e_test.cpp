@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -115,7 +116,7 @@ enum class Op {
     Report,          // one more usage report reached the service, with usage value
     NoReport,        // no report since the start
     Page,            // the stand-in browser was asked to open text
-    Size,            // the main window's (id 1: the current dialog's) outer size is text,
+    Size,            // the main window's outer size is text,
                      // "width height" (value 1: after resizing it to that with SetWindowPos)
     Placed,          // control id is at text, "left top width height", in the client area
     Silent,          // a stand-in on the stopped service's port accepts and never answers
@@ -127,10 +128,10 @@ enum class Op {
     Item,            // item id of the current dialog is its template's "Class x y width height
                      // text" (dialog units; text as Box's) with the style bits value; id 0: the
                      // dialog itself has them, and its client area that size
-
-    TallAs,      // the last text line of control id is as tall as the first of control value
-    Photograph,  // for the documentation only: the main window and the current dialog are view
-                 // text (see scripts/screenshots.sh)
+    Template,        // the Items of dialog template id hold for the current dialog
+    TallAs,          // the last text line of control id is as tall as the first of control value
+    Photograph,      // for the documentation only: the main window and the current dialog are view
+                     // text (see scripts/screenshots.sh)
 };
 
 // What Op::Picture names the missing-preview bitmap (IDB_NO_PREVIEW) by.
@@ -252,36 +253,38 @@ const Steps kPreviewSources =
 constexpr int kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr int kLabel = SS_LEFT | WS_GROUP, kLink = WS_TABSTOP;
 constexpr int kCheckBox = BS_AUTOCHECKBOX | WS_TABSTOP, kDefault = BS_DEFPUSHBUTTON | WS_TABSTOP;
-const Steps kAboutItems = {
-    S(Op::Item, 0, "#32770 0 0 229 152", kDialogStyle),
-    S(Op::Item, IDC_ABOUT_PRODUCT, "Static 50 10 165 15 Quorvane", kLabel),
-    S(Op::Item, IDC_ABOUT_VERSION,
-      "Static 50 30 140 12 Version " + std::string(kProductVersion) + " (64-bit)", kLabel),
-    S(Op::Item, IDC_ABOUT_GROUP, "Button 9 50 210 73 About", BS_GROUPBOX),
-    S(Op::Item, IDC_ABOUT_AUTHOR_LABEL, "Static 14 65 40 12 Author:", kLabel),
-    S(Op::Item, IDC_ABOUT_AUTHOR, "Static 59 65 140 12 Kestrovan", kLabel),
-    S(Op::Item, IDC_ABOUT_WEB_LABEL, "Static 14 83 40 12 Web:", kLabel),
-    S(Op::Item, IDC_ABOUT_WEB_LINK, "SysLink 59 83 140 12 <A>quorvane.example</A>", kLink),
-    S(Op::Item, IDC_ABOUT_EMAIL_LABEL, "Static 14 101 40 12 Email:", kLabel),
-    S(Op::Item, IDC_ABOUT_EMAIL, "Edit 57 101 140 10 *", ES_READONLY),
-    S(Op::Item, IDOK, "Button 177 134 43 12 OK", kDefault)};
-const Steps kSettingsItems = {
-    S(Op::Item, 0, "#32770 0 0 204 67", kDialogStyle),
-    S(Op::Item, IDC_SETTINGS_UPDATE_CHECK, "Button 9 8 130 12 Check for updates", kCheckBox),
-    S(Op::Item, IDC_SETTINGS_SHOW_NOTICE, "Button 9 22 130 12 Show donate dialog", kCheckBox),
-    S(Op::Item, IDC_SETTINGS_OK, "Button 107 49 43 12 OK", BS_PUSHBUTTON | WS_TABSTOP),
-    S(Op::Item, IDCANCEL, "Button 153 49 43 12 Cancel", kDefault)};
-const Steps kLicenseItems = {
-    S(Op::Item, 0, "#32770 0 0 285 165", kDialogStyle),
-    S(Op::Item, IDC_LICENSE_TERMS, "Static 9 9 262 30 *", kLabel),
-    S(Op::Item, IDC_LICENSE_DONATE_LINK, "SysLink 9 43 262 18 *", kLink),
-    S(Op::Item, IDC_LICENSE_TEXT, "Static 9 65 262 33 *", kLabel),
-    S(Op::Item, IDC_LICENSE_MORE_LABEL,
-      "Static 9 100 262 12 For more information, please visit:", kLabel),
-    S(Op::Item, IDC_LICENSE_MORE_LINK,
-      "SysLink 9 115 262 12 <A>quorvane.example/licensing-quorvane</A>", kLink),
-    S(Op::Item, IDC_LICENSE_DO_NOT_SHOW, "Button 9 142 130 12 Do not show again", kCheckBox),
-    S(Op::Item, IDC_LICENSE_OK, "Button 230 143 43 12 OK", kDefault)};
+const std::map<int, Steps> kTemplates = {
+    {IDD_ABOUT,
+     {S(Op::Item, 0, "#32770 0 0 229 152", kDialogStyle),
+      S(Op::Item, IDC_ABOUT_PRODUCT, "Static 50 10 165 15 Quorvane", kLabel),
+      S(Op::Item, IDC_ABOUT_VERSION,
+        "Static 50 30 140 12 Version " + std::string(kProductVersion) + " (64-bit)", kLabel),
+      S(Op::Item, IDC_ABOUT_GROUP, "Button 9 50 210 73 About", BS_GROUPBOX),
+      S(Op::Item, IDC_ABOUT_AUTHOR_LABEL, "Static 14 65 40 12 Author:", kLabel),
+      S(Op::Item, IDC_ABOUT_AUTHOR, "Static 59 65 140 12 Kestrovan", kLabel),
+      S(Op::Item, IDC_ABOUT_WEB_LABEL, "Static 14 83 40 12 Web:", kLabel),
+      S(Op::Item, IDC_ABOUT_WEB_LINK, "SysLink 59 83 140 12 <A>quorvane.example</A>", kLink),
+      S(Op::Item, IDC_ABOUT_EMAIL_LABEL, "Static 14 101 40 12 Email:", kLabel),
+      S(Op::Item, IDC_ABOUT_EMAIL, "Edit 57 101 140 10 *", ES_READONLY),
+      S(Op::Item, IDOK, "Button 177 134 43 12 OK", kDefault)}},
+    {IDD_SETTINGS,
+     {S(Op::Item, 0, "#32770 0 0 204 67", kDialogStyle),
+      S(Op::Item, IDC_SETTINGS_UPDATE_CHECK, "Button 9 8 130 12 Check for updates", kCheckBox),
+      S(Op::Item, IDC_SETTINGS_SHOW_NOTICE, "Button 9 22 130 12 Show donate dialog", kCheckBox),
+      S(Op::Item, IDC_SETTINGS_OK, "Button 107 49 43 12 OK", BS_PUSHBUTTON | WS_TABSTOP),
+      S(Op::Item, IDCANCEL, "Button 153 49 43 12 Cancel", kDefault)}},
+    {IDD_LICENSE,
+     {S(Op::Item, 0, "#32770 0 0 285 165", kDialogStyle),
+      S(Op::Item, IDC_LICENSE_TERMS, "Static 9 9 262 30 *", kLabel),
+      S(Op::Item, IDC_LICENSE_DONATE_LINK, "SysLink 9 43 262 18 *", kLink),
+      S(Op::Item, IDC_LICENSE_TEXT, "Static 9 65 262 33 *", kLabel),
+      S(Op::Item, IDC_LICENSE_MORE_LABEL,
+        "Static 9 100 262 12 For more information, please visit:", kLabel),
+      S(Op::Item, IDC_LICENSE_MORE_LINK,
+        "SysLink 9 115 262 12 <A>quorvane.example/licensing-quorvane</A>", kLink),
+      S(Op::Item, IDC_LICENSE_DO_NOT_SHOW, "Button 9 142 130 12 Do not show again", kCheckBox),
+      S(Op::Item, IDC_LICENSE_OK, "Button 230 143 43 12 OK", kDefault)}},
+};
 
 // Opens the preview of an Info button and checks its caption and picture.
 Steps PreviewSteps(int button, const char* caption, const char* picture) {
@@ -292,13 +295,12 @@ Steps PreviewSteps(int button, const char* caption, const char* picture) {
 const std::vector<Scenario> kScenarios = {
     {"FirstStartShowsTheNoticeAndReportsItDoNotShowAgainKeepsItAway",
      {.noticeVersion = "", .noticeSuppressed = 0},
-     Steps{S(Op::Start), S(Op::Dialog, "License model"), S(Op::Size, 1, "505 314")} +
-         kLicenseItems +
-         Steps{S(Op::VersionSetting, "NoticeVersion"), S(Op::Setting, "NoticeSuppressed", 0),
-               S(Op::Tick, IDC_LICENSE_DO_NOT_SHOW, 1), S(Op::Press, IDC_LICENSE_OK),
-               S(Op::MainWindow), S(Op::Close), S(Op::Report, "", 1),
-               S(Op::Setting, "ReportedUsage", 1), S(Op::Setting, "NoticeSuppressed", 1),
-               S(Op::Start), S(Op::MainWindow), S(Op::NoDialog, "License model"), S(Op::Close)}},
+     {S(Op::Start), S(Op::Dialog, "License model"), S(Op::Template, IDD_LICENSE),
+      S(Op::VersionSetting, "NoticeVersion"), S(Op::Setting, "NoticeSuppressed", 0),
+      S(Op::Tick, IDC_LICENSE_DO_NOT_SHOW, 1), S(Op::Press, IDC_LICENSE_OK), S(Op::MainWindow),
+      S(Op::Close), S(Op::Report, "", 1), S(Op::Setting, "ReportedUsage", 1),
+      S(Op::Setting, "NoticeSuppressed", 1), S(Op::Start), S(Op::MainWindow),
+      S(Op::NoDialog, "License model"), S(Op::Close)}},
     {"ANewVersionBringsTheNoticeBack",
      {.noticeVersion = "1.0.0", .noticeSuppressed = 1},
      {S(Op::Start), S(Op::Dialog, "License model"), S(Op::VersionSetting, "NoticeVersion"),
@@ -306,20 +308,18 @@ const std::vector<Scenario> kScenarios = {
       S(Op::Close), S(Op::Report, "", 1)}},
     {"SettingsDialogWritesAndShowsItsTwoBoxes",
      {},
-     Steps{S(Op::Start), S(Op::MainWindow), S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings"),
-           S(Op::Size, 1, "363 142")} +
-         kSettingsItems +
-         Steps{S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 1),
-               S(Op::Ticked, IDC_SETTINGS_SHOW_NOTICE, 0),
-               // Enter in the dialog is Cancel: it writes nothing
-               S(Op::Tick, IDC_SETTINGS_UPDATE_CHECK, 0), S(Op::Key, kCloseTab, "Enter"),
-               S(Op::Setting, "UpdateCheckEnabled", 1), S(Op::Menu, kSettingsItem),
-               S(Op::Dialog, "Settings"), S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 1),
-               S(Op::Tick, IDC_SETTINGS_UPDATE_CHECK, 0), S(Op::Tick, IDC_SETTINGS_SHOW_NOTICE, 1),
-               S(Op::Press, IDC_SETTINGS_OK), S(Op::Setting, "UpdateCheckEnabled", 0),
-               S(Op::Setting, "NoticeSuppressed", 0), S(Op::Menu, kSettingsItem),
-               S(Op::Dialog, "Settings"), S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 0),
-               S(Op::Ticked, IDC_SETTINGS_SHOW_NOTICE, 1), S(Op::Press, IDCANCEL), S(Op::Close)}},
+     {S(Op::Start), S(Op::MainWindow), S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings"),
+      S(Op::Template, IDD_SETTINGS), S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 1),
+      S(Op::Ticked, IDC_SETTINGS_SHOW_NOTICE, 0),
+      // Enter in the dialog is Cancel: it writes nothing
+      S(Op::Tick, IDC_SETTINGS_UPDATE_CHECK, 0), S(Op::Key, kCloseTab, "Enter"),
+      S(Op::Setting, "UpdateCheckEnabled", 1), S(Op::Menu, kSettingsItem),
+      S(Op::Dialog, "Settings"), S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 1),
+      S(Op::Tick, IDC_SETTINGS_UPDATE_CHECK, 0), S(Op::Tick, IDC_SETTINGS_SHOW_NOTICE, 1),
+      S(Op::Press, IDC_SETTINGS_OK), S(Op::Setting, "UpdateCheckEnabled", 0),
+      S(Op::Setting, "NoticeSuppressed", 0), S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings"),
+      S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 0), S(Op::Ticked, IDC_SETTINGS_SHOW_NOTICE, 1),
+      S(Op::Press, IDCANCEL), S(Op::Close)}},
     {"WithoutFirefoxApplySavesTheChosenFile",
      {.prefs = nullptr},
      {S(Op::Start), S(Op::Box, kFirefoxMissing, IDOK), S(Op::MainWindow),
@@ -430,27 +430,24 @@ const std::vector<Scenario> kScenarios = {
                S(Op::Report, "", 6)}},
     {"TheKeyboardReachesEveryControlSectionAndTheSettingsMenu",
      {},
-     Steps{S(Op::Start), S(Op::MainWindow),
-           // From the first option, which has the focus from the start, backwards past the disabled
-           // "..." button; Apply is disabled in the Restore section only.
-           S(Op::Key, kCloseTab, ""), S(Op::Key, kApply, "Shift+Tab"),
-           S(Op::Key, kDonate, "Shift+Tab"), S(Op::Key, kSettingsIcon, "Shift+Tab"),
-           S(Op::Key, kEditorPath, "Shift+Tab"), S(Op::Key, kSettingsIcon, "Tab"),
-           S(Op::Key, 0, "Enter"), S(Op::PopupMenu), S(Op::Key, kSettingsIcon, "Esc"),
-           S(Op::Key, kDonate, "Tab"), S(Op::Key, kApply, "Tab"), S(Op::Key, kCloseTab, "Tab"),
-           S(Op::Key, kCloseTab, "Space"), S(Op::Checked, kCloseTab, 1),
-           S(Op::Key, kWebRtc, "Ctrl+2"), S(Op::Key, kInfo10, "Tab"), S(Op::Key, 0, "Enter"),
-           S(Op::Dialog, "Info - Disable WebRTC"), S(Op::Key, kInfo10, "Esc"),
-           S(Op::Key, kRestore, "Ctrl+Tab"), S(Op::Key, kSettingsIcon, "Tab"),
-           S(Op::Key, kCloseTab, "Ctrl+Tab"), S(Op::Key, kRestore, "Ctrl+Shift+Tab"),
-           S(Op::Key, 0, "Enter"), S(Op::Dialog, kProductName), S(Op::Key, kRestore, "Esc"),
-           S(Op::Key, kCloseTab, "Ctrl+1"), S(Op::Key, kApply, "Shift+Tab"),
-           S(Op::Key, 0, "Ctrl+4"), S(Op::Dialog, "About"), S(Op::Size, 1, "407 291")} +
-         kAboutItems +
-         Steps{S(Op::Key, kApply, "Esc"), S(Op::Tooltip, 0, "Miscellaneous"),
-               S(Op::Tooltip, 1, "Privacy"), S(Op::Tooltip, 2, "Restore"),
-               S(Op::Tooltip, 3, "About"), S(Op::Text, kSettingsIcon, "Settings"),
-               S(Op::Text, kDonate, "Donate"), S(Op::Close)}},
+     {S(Op::Start), S(Op::MainWindow),
+      // From the first option, which has the focus from the start, backwards past the disabled
+      // "..." button; Apply is disabled in the Restore section only.
+      S(Op::Key, kCloseTab, ""), S(Op::Key, kApply, "Shift+Tab"), S(Op::Key, kDonate, "Shift+Tab"),
+      S(Op::Key, kSettingsIcon, "Shift+Tab"), S(Op::Key, kEditorPath, "Shift+Tab"),
+      S(Op::Key, kSettingsIcon, "Tab"), S(Op::Key, 0, "Enter"), S(Op::PopupMenu),
+      S(Op::Key, kSettingsIcon, "Esc"), S(Op::Key, kDonate, "Tab"), S(Op::Key, kApply, "Tab"),
+      S(Op::Key, kCloseTab, "Tab"), S(Op::Key, kCloseTab, "Space"), S(Op::Checked, kCloseTab, 1),
+      S(Op::Key, kWebRtc, "Ctrl+2"), S(Op::Key, kInfo10, "Tab"), S(Op::Key, 0, "Enter"),
+      S(Op::Dialog, "Info - Disable WebRTC"), S(Op::Key, kInfo10, "Esc"),
+      S(Op::Key, kRestore, "Ctrl+Tab"), S(Op::Key, kSettingsIcon, "Tab"),
+      S(Op::Key, kCloseTab, "Ctrl+Tab"), S(Op::Key, kRestore, "Ctrl+Shift+Tab"),
+      S(Op::Key, 0, "Enter"), S(Op::Dialog, kProductName), S(Op::Key, kRestore, "Esc"),
+      S(Op::Key, kCloseTab, "Ctrl+1"), S(Op::Key, kApply, "Shift+Tab"), S(Op::Key, 0, "Ctrl+4"),
+      S(Op::Dialog, "About"), S(Op::Template, IDD_ABOUT), S(Op::Key, kApply, "Esc"),
+      S(Op::Tooltip, 0, "Miscellaneous"), S(Op::Tooltip, 1, "Privacy"),
+      S(Op::Tooltip, 2, "Restore"), S(Op::Tooltip, 3, "About"),
+      S(Op::Text, kSettingsIcon, "Settings"), S(Op::Text, kDonate, "Donate"), S(Op::Close)}},
     {"PreviewsComeFromTheWorkingFolderOrBesideTheProgram", {.ownFolder = true}, kPreviewSources},
     {"YesToTheStartUpOfferEndsTheProgramBeforeItsWindowShows",
      {},
@@ -904,6 +901,11 @@ void EndToEnd::Run(const S& step) {
                       TextLineHeights(program.Control(step.value)).front() -
                           (step.id == step.value ? 0 : 2));
             return;
+        case Op::Template:
+            for (const S& item : kTemplates.at(step.id)) {
+                Run(item);
+            }
+            return;
         case Op::Item: {  // placed as the dialog manager places it: base units from the size
             const HWND item = step.id == 0 ? dialog_ : GetDlgItem(dialog_, step.id);
             const LONG style = GetWindowLongW(item, GWL_STYLE);
@@ -1007,9 +1009,7 @@ void EndToEnd::Run(const S& step) {
             return;
         case Op::Size:
         case Op::Placed: {
-            const HWND window = step.op == Op::Placed ? control
-                                : step.id == 1        ? dialog_
-                                                      : program.MainWindow();
+            const HWND window = step.op == Op::Placed ? control : program.MainWindow();
             std::istringstream numbers(step.text);
             const std::vector<int> wanted{std::istream_iterator<int>(numbers), {}};
             if (step.value == 1) {
