@@ -513,7 +513,30 @@ void CustomStatements(Input input) {
 
 }  // namespace fuzz
 
+#ifdef FUZZ_TARGET
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::FUZZ_TARGET(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;
 }
+#else
+// Without libFuzzer (the native test tree): "fuzz_replay <target> <files>" runs each file once
+// through the target, so every test run holds the program to the oracles on the seeds.
+int main(int argc, char** argv) {
+    const std::map<std::string_view, void (*)(fuzz::Input)> targets = {
+        {"pref_reader", fuzz::PrefReader},
+        {"pref_writer", fuzz::PrefWriter},
+        {"restore_filter", fuzz::RestoreFilter},
+        {"profile_list", fuzz::ProfileList},
+        {"settings_store", fuzz::SettingsStore},
+        {"update_answer", fuzz::UpdateAnswer},
+        {"service_form", fuzz::ServiceForm},
+        {"file_filter", fuzz::FileFilter},
+        {"custom_statements", fuzz::CustomStatements}};
+    const auto target = targets.find(argc > 1 ? argv[1] : "");
+    for (int i = 2; target != targets.end() && i < argc; ++i) {
+        std::ifstream file(argv[i], std::ios::binary);
+        target->second(std::string(std::istreambuf_iterator<char>(file), {}));
+    }
+    return target == targets.end() || argc < 3 ? 2 : 0;
+}
+#endif
