@@ -277,20 +277,6 @@ TEST(IsSafeEditorPath, RefusesQuotesControlCharactersAndPathsTooLongOnceEscaped)
     }
 }
 
-// (Without a readable profile list Apply writes nothing either: the fault injection test.)
-TEST_F(Engine, WritesNothingForAnUnsafePathButWritesAChosenFile) {
-    SetProfileFiles({{"user.js", Pref("geo.enabled", "false")}});
-    SetPendingFlag(misc_[5], 1);
-    SetPendingText(misc_[6], "C:\\a\"b.exe");
-    EXPECT_EQ(WritePreferences(nullptr, misc_, privacy_), 0);
-    SetPendingText(misc_[6], "C:\\a.exe");
-    EXPECT_EQ(ProfileFiles(), (Files{{"user.js", Pref("geo.enabled", "false")}}));
-    const fs::path chosen = folder_.Path() / "chosen user.js";
-    ASSERT_EQ(WritePreferences(test::ToProgramPath(chosen).c_str(), misc_, privacy_), 1);
-    EXPECT_EQ(test::ReadFileBytes(chosen), Pref("view_source.editor.external", "true") +
-                                               Pref("view_source.editor.path", "\"C:\\\\a.exe\""));
-}
-
 const std::string kProfile = "Mozilla/Firefox/Profiles/p1.default/";
 
 std::string TodaysBackup() {

@@ -1,7 +1,7 @@
-// The settings subsystem: bounded text routines, number formatting and UTF-8 / UTF-16
-// conversion; stored (scrambled) texts; and the settings store against real files in a private
-// folder: grammar, rewrites, limits and codes. (Failed file operations: the fault injection test
-// of tests/prefs.)
+// The settings subsystem: bounded text routines and UTF-8 / UTF-16 conversion (number formatting:
+// the service forms' tests); stored (scrambled) texts; and the settings store against real files
+// in a private folder: grammar, rewrites, limits and codes. (Failed file operations: the fault
+// injection test of tests/prefs.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -52,22 +52,6 @@ void CheckBounded(std::size_t (*copy)(Char*, const Char*, std::size_t),
 TEST(Bounded, CopyAndAppendFollowStrlcpyAndStrlcat) {
     CheckBounded<char>(BoundedCopy, BoundedAppend);
     CheckBounded<wchar_t>(BoundedCopyWide, BoundedAppendWide);
-}
-
-// Each row: a value, the capacity, the text and the result; wide and 8-bit alike.
-TEST(FormatLong, WritesDecimalIntoTwelveCharacters) {
-    for (const auto& [value, capacity, text, result] :
-         std::initializer_list<std::tuple<std::int32_t, std::size_t, std::string, int>>{
-             {INT32_MIN, 12, "-2147483648", kFormatDone},
-             {INT32_MAX, 12, "2147483647", kFormatDone},
-             {0, 12, "0", kFormatDone},
-             {5, 11, "", kFormatCapacityTooSmall}}) {
-        char out[12] = "junk";
-        wchar_t wide[12] = L"junk";
-        EXPECT_EQ(FormatLong(out, capacity, value), result);
-        EXPECT_EQ(FormatLongWide(wide, capacity, value), result);
-        EXPECT_EQ(out + Utf16ToUtf8(wide), text + text);
-    }
 }
 
 // e-acute (2 bytes), euro sign (3 bytes) and G clef (4 bytes, a surrogate pair in UTF-16).
