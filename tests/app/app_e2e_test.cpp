@@ -134,7 +134,7 @@ enum class Op {
                      // text (see scripts/screenshots.sh)
 };
 
-// What Op::Picture names the missing-preview bitmap (IDB_NO_PREVIEW) by.
+// What Op::Picture names the missing-preview bitmap (IDB_NO_PREVIEW, from res/icons) by.
 const char kNoPreview[] = "no preview";
 
 // A step; S(op), S(op, id, value), S(op, text, value) and S(op, id, text) make one.
@@ -537,31 +537,23 @@ std::vector<COLORREF> ScreenPixels(const RECT& rect) {
     return pixels;
 }
 
-// How many pixels of a picture differ from what the window's client area shows at its top left
-// (a channel may be off by 2 after the conversion to the screen's colours). A PNG file must fill
-// the client area exactly; the missing-preview bitmap of an executable fills the client area, which
-// must be at least 300 x 200 pixels. -1 when the picture cannot be read or does not fit.
-long PixelsDiffering(HWND window, const std::wstring& source) {
+// How many pixels of a picture file differ from what the window's client area shows at its top
+// left (a channel may be off by 2 after the conversion to the screen's colours). A preview
+// picture must fill the client area exactly; the missing-preview bitmap fills the client area,
+// which must be at least 300 x 200 pixels. -1 when the picture cannot be read or does not fit.
+long PixelsDiffering(HWND window, const std::wstring& file, bool fillsExactly) {
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    const bool executable = source.ends_with(L".exe");
-    const HMODULE module =
-        executable ? LoadLibraryExW(source.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE) : nullptr;
-    const auto resource = static_cast<HBITMAP>(
-        executable ? LoadImageW(module, MAKEINTRESOURCEW(IDB_NO_PREVIEW), IMAGE_BITMAP, 0, 0, 0)
-                   : nullptr);
     long differing = -1;
     {
-        std::unique_ptr<Gdiplus::Bitmap> picture(
-            executable ? Gdiplus::Bitmap::FromHBITMAP(resource, nullptr)
-                       : new Gdiplus::Bitmap(source.c_str()));
+        Gdiplus::Bitmap picture(file.c_str());
         RECT client{};
         GetClientRect(window, &client);
-        int width = static_cast<int>(picture->GetWidth());
-        int height = static_cast<int>(picture->GetHeight());
+        int width = static_cast<int>(picture.GetWidth());
+        int height = static_cast<int>(picture.GetHeight());
         bool fits = width > 0 && client.right == width && client.bottom == height;
-        if (executable) {
+        if (!fillsExactly) {
             width = std::min<int>(width, client.right);
             height = std::min<int>(height, client.bottom);
             fits = width >= 300 && height >= 200;
@@ -573,7 +565,7 @@ long PixelsDiffering(HWND window, const std::wstring& source) {
         for (int y = 0; fits && y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 Gdiplus::Color expected;
-                picture->GetPixel(x, y, &expected);
+                picture.GetPixel(x, y, &expected);
                 const COLORREF pixel = shown[static_cast<std::size_t>(y * width + x)];
                 const bool alike = std::abs(GetBValue(pixel) - expected.GetR()) <= 2 &&
                                    std::abs(GetGValue(pixel) - expected.GetG()) <= 2 &&
@@ -582,8 +574,6 @@ long PixelsDiffering(HWND window, const std::wstring& source) {
             }
         }
     }
-    DeleteObject(resource);
-    FreeLibrary(module);
     Gdiplus::GdiplusShutdown(token);
     return differing;
 }
@@ -873,12 +863,13 @@ void EndToEnd::Run(const S& step) {
                 << step.id;
             return;
         case Op::Picture: {
-            const fs::path shipped = Wide(QUORVANE_TEST_PROGRAM);
-            const std::wstring source = test::ToProgramPath(
-                step.text == kNoPreview ? shipped
-                                        : shipped.parent_path() / "infos" / (step.text + ".png"));
-            EXPECT_TRUE(holds([&] { return PixelsDiffering(dialog_, source) == 0; }))
-                << step.text << ": " << PixelsDiffering(dialog_, source) << " pixels differ";
+            const bool preview = step.text != kNoPreview;
+            const std::wstring file =
+                test::ToProgramPath(preview ? fs::path(Wide(QUORVANE_TEST_PROGRAM)).parent_path() /
+                                                  "infos" / (step.text + ".png")
+                                            : fs::path(QUORVANE_TEST_NO_PREVIEW));
+            EXPECT_TRUE(holds([&] { return PixelsDiffering(dialog_, file, preview) == 0; }))
+                << step.text << ": " << PixelsDiffering(dialog_, file, preview) << " pixels differ";
             return;
         }
         case Op::PopupMenu: {
