@@ -10,6 +10,11 @@ name, and pref_probe says what the reader makes of the same files; they must agr
 user.js that an Apply with every box left as read writes goes to Firefox in place of the old one:
 every managed value Firefox uses must stay as it was.
 
+Beside them, on a Firefox home with two profiles that Firefox itself made: the program finds the
+profile Firefox starts with; with every box ticked, exactly the preferences whose default is an
+unticked box come back from the prefs.js Firefox writes on exit (with the editor path); and
+after Restore Firefox keeps none of the managed preferences but the editor's two.
+
   firefox_differential.py --probe PATH [--files N] [--seed S] [--workers W] [--keep DIR]
 """
 import argparse
@@ -141,6 +146,72 @@ def from_probe(probe, prefs, user, names, folder):
         values[bytes.fromhex(name[1:]).decode()] = (kind, value, int(has_user), int(locked))
     with open(paths["applied"], "rb") as f:
         return values, f.read()
+
+
+# ---- The program on a profile Firefox made ---------------------------------------------------
+
+EDITOR = "C:\\Program Files (x86)\\Editor\\editor.exe"
+
+
+def check_real_profiles(probe, work):
+    """The problems of the locate, Apply, Firefox, read and Restore round on a real profile."""
+    home, appdata = os.path.join(work, "real", "home"), os.path.join(work, "real", "appdata")
+    env = dict(os.environ, HOME=home, MOZ_HEADLESS="1", APPDATA=appdata)
+
+    def firefox(*arguments):
+        # Firefox saves prefs.js only when a preference changed during the run; its start-up time
+        # stamps, in whole seconds, are such a change only when the last run was in another second.
+        time.sleep(1.1)
+        subprocess.run(["timeout", "120", "firefox-esr", "--headless", "--no-remote", *arguments],
+                       env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+
+    def start_and_quit():
+        firefox("--screenshot", os.path.join(work, "real", "s.png"), "about:blank")
+
+    def run(*arguments):
+        return subprocess.run([probe, *arguments], env=env, capture_output=True, text=True)
+
+    def boxes():
+        found = {}
+        for line in run("boxes").stdout.splitlines():
+            was_found, flag, default, text, name = line.split(" ", 4)
+            found[name] = (int(was_found), int(flag), int(default), bytes.fromhex(text[1:]).decode())
+        return found
+
+    def found_in(name):
+        return [os.path.realpath(os.path.join(folder, name))
+                for folder, _, files in os.walk(home) if name in files]
+
+    firefox("-CreateProfile", "alpha")
+    firefox("-CreateProfile", "beta")
+    start_and_quit()
+    lists = found_in("profiles.ini")
+    if len(lists) != 1:
+        return ["Firefox wrote %d profile lists" % len(lists)]
+    os.makedirs(os.path.join(appdata, "Mozilla"))
+    os.symlink(os.path.dirname(lists[0]), os.path.join(appdata, "Mozilla", "Firefox"))
+    located = os.path.realpath(run("locate").stdout.strip())
+    problems = [] if found_in("prefs.js") == [located] else [
+        "the profile found is %s; Firefox started %s" % (located, found_in("prefs.js"))]
+    user_js = os.path.join(os.path.dirname(located), "user.js")
+    if run("tick-all", EDITOR).returncode != 0:
+        return problems + ["Apply failed"]
+    start_and_quit()
+    os.remove(user_js)
+    for name, (found, flag, default, text) in boxes().items():
+        path = name == "view_source.editor.path"
+        if (found, flag, text) != (int(path or default == 0), int(not path), EDITOR if path else ""):
+            problems.append("%r after Firefox kept the ticked boxes: found %d, box %d, text %r"
+                            % (name, found, flag, text))
+    if run("tick-all", EDITOR).returncode != 0 or run("restore").returncode != 0:
+        return problems + ["Apply or Restore failed"]
+    if os.path.exists(user_js):
+        problems.append("Restore left user.js")
+    start_and_quit()
+    for name, (found, _, _, _) in boxes().items():
+        if found != name.startswith("view_source."):
+            problems.append("%r after Restore: found %d" % (name, found))
+    return problems
 
 
 # ---- The generator ----------------------------------------------------------------------------
@@ -303,9 +374,13 @@ def main():
                                       args.keep)
                     for index in range(worker, args.files, args.workers)}
         results = {}
-        with concurrent.futures.ThreadPoolExecutor(args.workers) as pool:
+        with concurrent.futures.ThreadPoolExecutor(args.workers + 1) as pool:
+            real = pool.submit(check_real_profiles, args.probe, work)
             for done in pool.map(run, range(args.workers)):
                 results.update(done)
+            real_problems = real.result()
+        for problem in real_problems:
+            print("real profile: " + problem)
         for index in sorted(results):
             if results[index]:
                 disagreeing += 1
@@ -317,7 +392,7 @@ def main():
     print("differential: %d files, %d names each, %d disagreeing, %.0f s"
           % (args.files, len(MANAGED + MADE_UP), disagreeing, time.time() - started))
     print("%d passed, %d failed" % (args.files - disagreeing, disagreeing))
-    return 1 if disagreeing else 0
+    return 1 if disagreeing or real_problems else 0
 
 
 if __name__ == "__main__":

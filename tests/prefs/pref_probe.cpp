@@ -3,12 +3,24 @@
 // prints, for each name of the file NAMES (one a line), the value the reader says Firefox uses:
 //   <name in hex> <type: none|bool|int|string> <value: 0/1, decimal, or hex bytes> <user> <locked>
 // and writes to APPLIED the user.js an Apply with every box left as read would write.
+// On the default profile of the Firefox folder below APPDATA, as the program finds it:
+//   pref_probe locate         prints the path of its prefs.js ('/' separators)
+//   pref_probe tick-all PATH  applies every box ticked and the editor path PATH
+//   pref_probe restore        restores
+//   pref_probe boxes          reads, and prints "<found> <flag> <default flag> <text in hex>
+//   <name>"
+//                             for each option of the catalogue
+// (the last three fail, with status 1, when the program would report a failure).
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "prefs/pref_reader.h"
 #include "prefs/pref_writer.h"
+#include "prefs/profile_locator.h"
+#include "prefs/restore.h"
+#include "settings/text_util.h"
 
 namespace {
 
@@ -55,9 +67,47 @@ void LeaveEveryBoxAsRead(PrefSection& misc, PrefSection& privacy) {
     }
 }
 
+// The modes that work on the default profile; -1 for another mode.
+int OnProfile(const std::string& mode, const char* path) {
+    PrefSection misc{}, privacy{};
+    if (mode == "locate") {
+        wchar_t located[kPathCapacity];
+        std::string text = LocateProfileFile(located, kPathCapacity, kPrefsFileName) != nullptr
+                               ? Utf16ToUtf8(located)
+                               : "";
+        std::replace(text.begin(), text.end(), '\\', '/');
+        std::printf("%s\n", text.c_str());
+        return text.empty() ? 1 : 0;
+    }
+    if (mode == "tick-all") {
+        for (const PrefOption& option : kPrefCatalogue) {
+            SetPendingFlag(RecordOf(option, misc, privacy), 1);
+        }
+        SetPendingText(misc[6], path);
+        return WritePreferences(nullptr, misc, privacy) == 1 ? 0 : 1;
+    }
+    if (mode == "restore") {
+        return RestorePreferences() == kRestoreDone ? 0 : 1;
+    }
+    if (mode != "boxes") {
+        return -1;
+    }
+    ReadPreferences(misc, privacy);
+    for (const PrefOption& option : kPrefCatalogue) {
+        const PrefRecord& record = RecordOf(option, misc, privacy);
+        std::printf("%u %u %u %s %s\n", record.found, record.current.flag, DefaultFlag(option),
+                    Hex(record.current.text).c_str(), option.preference);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    const int onProfile = argc > 1 ? OnProfile(argv[1], argc > 2 ? argv[2] : "") : -1;
+    if (onProfile >= 0) {
+        return onProfile;
+    }
     if (argc != 5) {
         std::fprintf(stderr, "usage: pref_probe PREFS USERJS NAMES APPLIED\n");
         return 2;

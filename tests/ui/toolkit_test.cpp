@@ -1,7 +1,6 @@
 // The toolkit's rules that a run of the real program cannot show: failures that leave no window
 // and no id behind, which commands reach which callback, where anchored controls go, link
-// targets, shared fonts and their heights at each DPI, an icon's focus rectangle, and the
-// manifest the program runs under.
+// targets, shared fonts and their heights at each DPI, and an icon's focus rectangle.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -328,17 +327,6 @@ TEST(LinkTarget, TakesTheHrefOrTheTaggedTextAndMakesItAnAddress) {
     };
     for (const auto& [text, target] : rows) {
         EXPECT_EQ(LinkTarget(text), target) << static_cast<int>(wcslen(text)) << " characters";
-    }
-}
-
-TEST(Manifest, AsksForCommonControls6PerMonitorDpiAndNoElevation) {
-    const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
-    ASSERT_NE(found, nullptr);
-    const char* data = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
-    const std::string manifest(data, SizeofResource(nullptr, found));
-    for (const char* needed :
-         {"Microsoft.Windows.Common-Controls", "PerMonitor", "true/pm", "asInvoker"}) {
-        EXPECT_NE(manifest.find(needed), std::string::npos) << needed;
     }
 }
 
