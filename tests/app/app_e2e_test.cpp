@@ -917,16 +917,15 @@ void EndToEnd::Run(const S& step) {
             }
             GetWindowRect(item, &rect);
             MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&rect), 2);
-            EXPECT_EQ(ClassOf(item) + L" " + Matching(WindowText(item), itemText),
-                      itemClass + L" " + itemText);
-            const int left = MulDiv(x, baseX_, 4), top = MulDiv(y, baseY_, 8);
-            EXPECT_EQ(std::vector<LONG>({rect.left, rect.top, rect.right, rect.bottom}),
-                      std::vector<LONG>({left, top, left + MulDiv(width, baseX_, 4),
-                                         top + MulDiv(height, baseY_, 8)}))
-                << step.id;
-            EXPECT_EQ(style & (0xFFFF | WS_GROUP | WS_TABSTOP | WS_CHILD | WS_VISIBLE),
-                      step.value | WS_CHILD | WS_VISIBLE)
-                << step.id;
+            std::wostringstream shown, wanted;  // class, place, size, style and text
+            shown << ClassOf(item) << ' ' << rect.left << ' ' << rect.top << ' '
+                  << rect.right - rect.left << ' ' << rect.bottom - rect.top << ' '
+                  << (style & (0xFFFF | WS_GROUP | WS_TABSTOP | WS_CHILD | WS_VISIBLE)) << ' '
+                  << Matching(WindowText(item), itemText);
+            wanted << itemClass << ' ' << MulDiv(x, baseX_, 4) << ' ' << MulDiv(y, baseY_, 8) << ' '
+                   << MulDiv(width, baseX_, 4) << ' ' << MulDiv(height, baseY_, 8) << ' '
+                   << (step.value | WS_CHILD | WS_VISIBLE) << ' ' << itemText;
+            EXPECT_EQ(shown.str(), wanted.str());
             return;
         }
         case Op::Selected: {  // and no other section's
