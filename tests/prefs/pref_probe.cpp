@@ -33,10 +33,8 @@ std::string ReadAll(const char* path) {
 
 std::string Hex(std::string_view bytes) {
     std::string hex = "x";  // never empty, so the fields stay separate
-    char pair[3];
     for (const char c : bytes) {
-        std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(c));
-        hex += pair;
+        hex += {"0123456789abcdef"[(c >> 4) & 15], "0123456789abcdef"[c & 15]};
     }
     return hex;
 }

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -30,11 +32,8 @@ Bytes Inflate(const Bytes& compressed, std::size_t expectedSize) {
 // A deterministic pseudo-random byte sequence.
 Bytes Noise(std::size_t size) {
     Bytes out(size);
-    std::uint32_t state = 12345;
-    for (auto& byte : out) {
-        state = state * 1103515245u + 12345u;
-        byte = static_cast<std::uint8_t>(state >> 16);
-    }
+    std::minstd_rand random(12345);
+    std::generate(out.begin(), out.end(), [&] { return static_cast<std::uint8_t>(random()); });
     return out;
 }
 

@@ -1,6 +1,6 @@
 // The toolkit's rules that a run of the real program cannot show: failures that leave no window
 // and no id behind, which commands reach which callback, where anchored controls go, link
-// targets, shared fonts and their heights at each DPI, and an icon's focus rectangle.
+// targets, font heights at each DPI, and an icon's focus rectangle.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -216,20 +216,6 @@ TEST_F(Toolkit, FailedCreationsAndTakenNamesLeaveTheRegistryConsistent) {
 
     Controls().AddStatic("lbl2_1", std::wstring(1500, L'x'), 0, 0, 50, 20, true, 0, 0);
     EXPECT_EQ(Controls().FindStatic("lbl2_1")->Text().size(), 1024u);
-}
-
-TEST_F(Toolkit, OneFontPerRequestIsSharedByTheControlsOfAnAccessor) {
-    Controls().AddPushButton("btnF1", L"1", 0, 0, 50, 20, true, -1);
-    Controls().AddPushButton("btnF2", L"2", 0, 0, 50, 20, true, -1);
-    auto fontOf = [](const char* name) {
-        return SendMessageW(Controls().FindPushButton(name)->Handle(), WM_GETFONT, 0, 0);
-    };
-    const UIFontSpec bold(-12, true, L"Segoe UI");
-    Controls().FindPushButton("btnF1")->SetFont(bold);
-    Controls().FindPushButton("btnF2")->SetFont(bold);
-    EXPECT_EQ(fontOf("btnF1"), fontOf("btnF2"));
-    Controls().FindPushButton("btnF2")->SetFont(UIFontSpec(-12, false, L"Segoe UI"));
-    EXPECT_NE(fontOf("btnF1"), fontOf("btnF2"));
 }
 
 // A focused icon's focus rectangle is part of its every paint: repainting a corner of the icon
