@@ -2,10 +2,6 @@
 // reading (with Firefox's defaults), writing user.js, and every file operation of Apply, Restore
 // and a settings write failing in turn. (What Restore takes out of prefs.js: the restore_filter
 // fuzz target against its reference model, whose seeds every test run replays.)
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -379,19 +375,5 @@ TEST_F(Engine, EveryFileIsOldOrNewAndEveryFailureIsReported) {
     test::WriteFileBytes(ProfileFolder() / "prefs.js", std::string(kMaxProfileFileSize + 1, 'x'));
     EXPECT_EQ(RestorePreferences(), kRestorePrefsTooLarge);
 }
-
-#ifdef _WIN32
-// Firefox holds files open without sharing: such a backup is there, not missing, and is never
-// written over.
-TEST_F(Engine, BackupHeldOpenStopsRestore) {
-    const fs::path backup = ProfileFolder() / "prefs.js.quorvane-backup";
-    SetProfileFiles({{"prefs.js", kOwn}, {"prefs.js.quorvane-backup", "old"}});
-    const HANDLE lock = CreateFileW(test::ToProgramPath(backup).c_str(), GENERIC_READ, 0, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_EQ(RestorePreferences(), kRestoreBackupFailed);
-    CloseHandle(lock);
-    EXPECT_EQ(ProfileFiles(), (Files{{"prefs.js", kOwn}, {"prefs.js.quorvane-backup", "old"}}));
-}
-#endif
 
 }  // namespace
