@@ -163,7 +163,6 @@ struct StartingState {
     int noticeSuppressed = 1;
     int updateCheck = 1;     // UpdateCheckEnabled
     bool ownFolder = false;  // a copy of the program in a folder of its own, started in "work"
-    bool storeApp = false;   // Firefox from the Microsoft Store: its data in its package folder
 };
 
 // The files Op::File and Op::Put look at: four in the profile, one chosen in the save dialog, and
@@ -403,14 +402,6 @@ const std::vector<Scenario> kScenarios = {
         "user_pref(\"geo.enabled\", false);\n"
         "user_pref(\"browser.send_pings\", true);\n"),
       S(Op::Close), S(Op::Start), S(Op::MainWindow), S(Op::Boxes, "00000000110"), S(Op::Close)}},
-    {"FirefoxFromTheStoreIsFound",
-     {.prefs = "user_pref(\"geo.enabled\", false);\n", .storeApp = true},
-     {S(Op::Start), S(Op::MainWindow), S(Op::Boxes, "00000000011"), S(Op::Enabled, kRestore, 1),
-      S(Op::Click, kApply), S(Op::Box, kRestart, IDOK),
-      S(Op::File,
-        "user_pref(\"view_source.editor.path\", \"\");\n"
-        "user_pref(\"geo.enabled\", false);\n"),
-      S(Op::Close)}},
     // The toolbar shows the section selected; Apply follows the window's bottom right corner, the
     // two icons its bottom edge.
     {"SectionsSwitchApplyAndPreviewsShowTheirPictures",
@@ -657,11 +648,7 @@ protected:
     void SetUp() override { PublishRelease(kProductVersion); }
     void TearDown() override { PublishRelease(kProductVersion); }
 
-    fs::path Firefox() const {
-        return store_ ? folder_.Local() / "Packages" / "Mozilla.Firefox_n80bbvh6b1yt2" /
-                            "LocalCache" / "Roaming" / "Mozilla" / "Firefox"
-                      : folder_.Roaming() / "Mozilla" / "Firefox";
-    }
+    fs::path Firefox() const { return folder_.Roaming() / "Mozilla" / "Firefox"; }
     fs::path Profile() const { return Firefox() / "Profiles" / "e2e.default"; }
     fs::path FileOf(int file) const {
         const char* name[] = {"user.js", "prefs.js", "", "prefs.js.quorvane-backup", "parent.lock"};
@@ -672,7 +659,6 @@ protected:
     }
 
     void Prepare(const StartingState& state) {
-        store_ = state.storeApp;
         if (state.prefs != nullptr) {
             test::WriteFileBytes(Firefox() / "profiles.ini",
                                  "[Profile0]\r\nName=default\r\nIsRelative=1\r\n"
@@ -703,7 +689,6 @@ protected:
     test::UserFolders folder_;
     fs::path program_path_ = ProgramUnderTest();
     fs::path working_;  // empty: the program's own folder
-    bool store_ = false;
     std::unique_ptr<ProgramDriver> program_;
     HWND dialog_ = nullptr;
     int baseX_ = 0, baseY_ = 0;  // the current dialog's base units, once Op::Item 0 read them
