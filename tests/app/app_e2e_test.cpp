@@ -123,7 +123,6 @@ enum class Op {
     Within,        // the last action (start, menu, close) took less than value seconds
     Key,           // press the chord text ("Ctrl+Shift+Tab"); control id (if any) has the focus
     PopupMenu,     // a popup menu is open, below control id if one is given
-    Tooltip,       // resting on toolbar button id shows the tooltip text
     Selected,      // toolbar button id is the one checked
     Item,          // item id of the current dialog is its template's "Class x y width height
                    // text" (dialog units; text as Box's) with the style bits value; id 0: the
@@ -436,8 +435,6 @@ const std::vector<Scenario> kScenarios = {
       S(Op::Key, 0, "Enter"), S(Op::Dialog, kProductName), S(Op::Key, kRestore, "Esc"),
       S(Op::Key, kCloseTab, "Ctrl+1"), S(Op::Key, kApply, "Shift+Tab"), S(Op::Key, 0, "Ctrl+4"),
       S(Op::Dialog, "About"), S(Op::Template, IDD_ABOUT), S(Op::Key, kApply, "Esc"),
-      S(Op::Tooltip, 0, "Miscellaneous"), S(Op::Tooltip, 1, "Privacy"),
-      S(Op::Tooltip, 2, "Restore"), S(Op::Tooltip, 3, "About"),
       S(Op::Text, kSettingsIcon, "Settings"), S(Op::Text, kDonate, "Donate"), S(Op::Close)}},
     {"PreviewsComeFromTheWorkingFolderOrBesideTheProgram", {.ownFolder = true}, kPreviewSources},
     {"YesToTheStartUpOfferEndsTheProgramBeforeItsWindowShows",
@@ -583,18 +580,6 @@ bool SaveAs(HWND fileDialog, const std::wstring& path) {
     SendTo(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     Press(fileDialog, IDOK);
     return edit != nullptr;
-}
-
-// Rests the mouse on toolbar button `index` (after a leading separator 8 pixels wide) and waits
-// for a tooltip with that text.
-bool ShowsTooltip(const ProgramDriver& program, int index, const std::wstring& text) {
-    const HWND toolbar = program.Toolbar();
-    RECT bar{};
-    GetWindowRect(toolbar, &bar);
-    const auto button = static_cast<DWORD>(SendTo(toolbar, TB_GETBUTTONSIZE));
-    SetCursorPos(bar.left + 8 + LOWORD(button) * index + LOWORD(button) / 2,
-                 bar.top + HIWORD(button) / 2);
-    return program.WaitForDialog(text, seconds(20), L"tooltips_class32") != nullptr;
 }
 
 // The heights of the lines of dark text in the control, top to bottom, read from the screen: the
@@ -868,9 +853,6 @@ void EndToEnd::Run(const S& step) {
         }
         case Op::Within:
             EXPECT_LT(std::chrono::steady_clock::now() - actedAt_, seconds(step.value));
-            return;
-        case Op::Tooltip:
-            EXPECT_TRUE(ShowsTooltip(program, step.id, text)) << step.text;
             return;
         case Op::TallAs:  // bold and regular faces may differ by two pixels
             EXPECT_GE(TextLineHeights(control).back(),
