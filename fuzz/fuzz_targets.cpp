@@ -49,6 +49,8 @@ void Check(bool property, int line = __builtin_LINE()) {
 // the real reader, Restore and the statement detector to it.
 namespace model {
 
+const std::vector<std::string> kKeywords = {"pref", "user_pref", "sticky_pref", "lockPref"};
+
 struct Token {
     char kind;  // one of ()+,-; w (word) s (string) n (number) e (error)
     std::string text;
@@ -206,7 +208,6 @@ std::vector<Token> Tokens(const std::string& t) {
 std::vector<Statement> Statements(std::string text) {
     text = text.substr(0, text.find('\0'));
     const std::vector<Token> tokens = Tokens(text);
-    const std::vector<std::string> keywords = {"pref", "user_pref", "sticky_pref", "lockPref"};
     std::vector<Statement> out;
     std::size_t k = 0;
     while (k < tokens.size()) {
@@ -218,7 +219,7 @@ std::vector<Statement> Statements(std::string text) {
         };
         std::size_t v = k + 4;  // the value's first token
         bool good = is(k, 'w') &&
-                    std::find(keywords.begin(), keywords.end(), tokens[k].text) != keywords.end() &&
+                    std::count(kKeywords.begin(), kKeywords.end(), tokens[k].text) == 1 &&
                     is(k + 1, '(') && is(k + 2, 's') && is(k + 3, ',');
         if (good && is(v, 'w') && (tokens[v].text == "true" || tokens[v].text == "false")) {
             data.type = PrefValueType::kBool;
@@ -265,9 +266,8 @@ class Recorder : public StatementVisitor {
 public:
     std::vector<model::Statement> seen;
     void OnStatement(const PrefStatement& s) override {
-        const char* keywords[] = {"pref", "user_pref", "sticky_pref", "lockPref"};
         model::Statement statement{
-            keywords[int(s.keyword)], std::string(s.name), "", s.begin, s.end, true};
+            model::kKeywords[int(s.keyword)], std::string(s.name), "", s.begin, s.end, true};
         AppendPrefValue(statement.value, s.value);
         seen.push_back(statement);
     }

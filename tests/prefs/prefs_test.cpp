@@ -64,13 +64,12 @@ protected:
     }
     // The record of the catalogue entry with this preference name.
     PrefRecord& Record(const char* name) {
-        for (const PrefOption& option : kPrefCatalogue) {
-            if (std::string_view(option.preference) == name) {
-                return RecordOf(option, misc_, privacy_);
-            }
-        }
-        ADD_FAILURE() << "not in the catalogue: " << name;
-        return misc_[kPrefSectionSize - 1];
+        const PrefOption* option = std::find_if(
+            std::begin(kPrefCatalogue), std::end(kPrefCatalogue),
+            [name](const PrefOption& o) { return std::string_view(o.preference) == name; });
+        EXPECT_NE(option, std::end(kPrefCatalogue)) << "not in the catalogue: " << name;
+        return RecordOf(option == std::end(kPrefCatalogue) ? kPrefCatalogue[0] : *option, misc_,
+                        privacy_);
     }
     std::string Statements() const {
         char out[kPrefOutputCapacity] = "";
