@@ -7,9 +7,8 @@
 //   pref_probe locate         prints the path of its prefs.js ('/' separators)
 //   pref_probe tick-all PATH  applies every box ticked and the editor path PATH
 //   pref_probe restore        restores
-//   pref_probe boxes          reads, and prints "<found> <flag> <default flag> <text in hex>
-//   <name>"
-//                             for each option of the catalogue
+//   pref_probe boxes          reads, and prints for each option of the catalogue
+//                             "<found> <flag> <default flag> <text in hex> <name>"
 // (the last three fail, with status 1, when the program would report a failure).
 #include <algorithm>
 #include <cstdio>
