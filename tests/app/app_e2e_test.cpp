@@ -116,8 +116,8 @@ enum class Op {
     Report,        // one more usage report reached the service, with usage value
     NoReport,      // no report since the start
     Page,          // the stand-in browser was asked to open text
-    Size,          // the main window's outer size is text,
-                   // "width height" (value 1: after resizing it to that with SetWindowPos)
+    Size,          // the main window's outer size is text, "width height" (value 1: after
+                   // resizing it to that with SetWindowPos)
     Placed,        // control id is at text, "left top width height", in the client area
     Silent,        // a stand-in on the stopped service's port accepts and never answers
     Within,        // the last action (start, menu, close) took less than value seconds
