@@ -1,5 +1,6 @@
 // libFuzzer targets for every parser and text transformation of the program. The file is built
-// once per target, with FUZZ_TARGET naming one of the functions below (fuzz/CMakeLists.txt).
+// once; each target's executable adds an entry point that calls one of the functions below
+// (fuzz/CMakeLists.txt).
 // Where a property can be stated it is checked: a violation aborts, which counts as a crash.
 #include <algorithm>
 #include <cctype>
@@ -513,12 +514,7 @@ void CustomStatements(Input input) {
 
 }  // namespace fuzz
 
-#ifdef FUZZ_TARGET
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::FUZZ_TARGET(std::string_view(reinterpret_cast<const char*>(data), size));
-    return 0;
-}
-#else
+#ifdef QUORVANE_FUZZ_REPLAY
 // Without libFuzzer (the native test tree): "fuzz_replay <target> <files>" runs each file once
 // through the target, so every test run holds the program to the oracles on the seeds.
 int main(int argc, char** argv) {
