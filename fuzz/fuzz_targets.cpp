@@ -1,6 +1,6 @@
 // libFuzzer targets for every parser and text transformation of the program. The file is built
-// once; each target's executable adds an entry point that calls one of the functions below
-// (fuzz/CMakeLists.txt).
+// once; each target's executable adds an entry point that runs its target by name (RunTarget,
+// fuzz/CMakeLists.txt).
 // Where a property can be stated it is checked: a violation aborts, which counts as a crash.
 #include <algorithm>
 #include <cctype>
@@ -512,27 +512,36 @@ void CustomStatements(Input input) {
     Check(HoldsForeignStatement(input) == foreign);
 }
 
+// Every target by the name of its executable and its seed corpus (fuzz/corpus/<name>).
+// clang-format off
+const std::map<std::string_view, void (*)(Input)> kTargets = {
+    {"pref_reader", PrefReader},             {"pref_writer", PrefWriter},
+    {"restore_filter", RestoreFilter},       {"profile_list", ProfileList},
+    {"settings_store", SettingsStore},       {"update_answer", UpdateAnswer},
+    {"service_form", ServiceForm},           {"file_filter", FileFilter},
+    {"custom_statements", CustomStatements}};
+// clang-format on
+
+// Runs the target of that name on the input; false when there is none.
+bool RunTarget(std::string_view name, Input input) {
+    const auto target = kTargets.find(name);
+    if (target != kTargets.end()) {
+        target->second(input);
+    }
+    return target != kTargets.end();
+}
+
 }  // namespace fuzz
 
 #ifdef QUORVANE_FUZZ_REPLAY
 // Without libFuzzer (the native test tree): "fuzz_replay <target> <files>" runs each file once
 // through the target, so every test run holds the program to the oracles on the seeds.
 int main(int argc, char** argv) {
-    const std::map<std::string_view, void (*)(fuzz::Input)> targets = {
-        {"pref_reader", fuzz::PrefReader},
-        {"pref_writer", fuzz::PrefWriter},
-        {"restore_filter", fuzz::RestoreFilter},
-        {"profile_list", fuzz::ProfileList},
-        {"settings_store", fuzz::SettingsStore},
-        {"update_answer", fuzz::UpdateAnswer},
-        {"service_form", fuzz::ServiceForm},
-        {"file_filter", fuzz::FileFilter},
-        {"custom_statements", fuzz::CustomStatements}};
-    const auto target = targets.find(argc > 1 ? argv[1] : "");
-    for (int i = 2; target != targets.end() && i < argc; ++i) {
+    bool ran = argc > 2;
+    for (int i = 2; ran && i < argc; ++i) {
         std::ifstream file(argv[i], std::ios::binary);
-        target->second(std::string(std::istreambuf_iterator<char>(file), {}));
+        ran = fuzz::RunTarget(argv[1], std::string(std::istreambuf_iterator<char>(file), {}));
     }
-    return target == targets.end() || argc < 3 ? 2 : 0;
+    return ran ? 0 : 2;
 }
 #endif
