@@ -33,8 +33,8 @@ for entry in "${icons[@]}"; do
   for size in $sizes; do
     png=$work/$drawing-$size.png
     render "$drawing" "$size" "$png"
-    # Below 48 pixels a 32-bit bitmap with a mask (fully transparent pixels), as older Windows
-    # versions read small icons; from 48 on the PNG itself.
+    # Below 48 pixels a 32-bit bitmap with a mask of the fully transparent pixels, which every
+    # Windows reads; from 48 on the PNG itself, smaller, which Windows reads since Vista.
     if [ "${size%x*}" -lt 48 ] && [ "${size#*x}" -lt 48 ]; then
       images+=("$png")
     else
