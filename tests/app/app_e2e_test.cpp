@@ -284,8 +284,7 @@ const std::vector<Scenario> kScenarios = {
     {"SettingsDialogWritesAndShowsItsTwoBoxes",
      {},
      {S(Op::Start), S(Op::MainWindow), S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings"),
-      S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 1),
-      S(Op::Ticked, IDC_SETTINGS_SHOW_NOTICE, 0),
+      S(Op::Ticked, IDC_SETTINGS_UPDATE_CHECK, 1), S(Op::Ticked, IDC_SETTINGS_SHOW_NOTICE, 0),
       // Enter in the dialog is Cancel: it writes nothing
       S(Op::Tick, IDC_SETTINGS_UPDATE_CHECK, 0), S(Op::Key, kCloseTab, "Enter"),
       S(Op::Setting, "UpdateCheckEnabled", 1), S(Op::Menu, kSettingsItem),
