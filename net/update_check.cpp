@@ -151,7 +151,7 @@ void UpdateCheck::CountCheck(UpdateCheckState& state) const {
 
 // The user's check always asks; the automatic one only when enabled and not yet answered today.
 bool UpdateCheck::ShouldAsk(int force) const {
-    if (force != 0) {
+    if (force != kAutomaticCheck) {
         return true;
     }
     if (ReadSettingInt(SettingKeyText(kUpdateCheckEnabledKey).text, 1, kPrimaryRoot) != 1) {
