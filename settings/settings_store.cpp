@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <new>
 #include <string_view>
 
@@ -135,7 +136,7 @@ bool LoadForReading(const char* key, SettingsRoot root, SettingsText& text) {
         return false;
     }
     platform::UniqueFile stream = OpenSettingsFile(kSettingsFileName, kReadMode, root);
-    return stream && LoadSettingsText(stream.get(), 0, text) == LoadResult::kLoaded;
+    return stream && LoadSettingsText(stream.Get(), 0, text) == LoadResult::kLoaded;
 }
 
 // Finds key followed by '=' anywhere in the text; returns the offset of the value's first byte.
@@ -165,7 +166,7 @@ int PrepareWrite(std::size_t allowance, std::size_t newFileSize, SettingsRoot ro
         }
         return Allocate(text, newFileSize) ? kSettingWritten : kSettingNoMemory;
     }
-    switch (LoadSettingsText(stream.get(), allowance, text)) {
+    switch (LoadSettingsText(stream.Get(), allowance, text)) {
         case LoadResult::kTooLarge:
             return kSettingFileTooLarge;
         case LoadResult::kNoMemory:
@@ -260,7 +261,7 @@ platform::UniqueFile OpenSettingsFile(ScrambledText fileName, ScrambledText mode
         if (error != nullptr) {
             *error = platform::FileError::kFailed;
         }
-        return nullptr;
+        return {};
     }
     wchar_t modeText[kUnscrambledCapacity];
     UnscrambleWide(modeText, mode);
