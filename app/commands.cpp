@@ -74,7 +74,7 @@ void MainWindow::ShowSettingsCommand() {
 }
 
 void MainWindow::CheckUpdateCommand() {
-    OfferDownload(CheckForUpdate(1, updateState), 1);
+    OfferDownload(CheckForUpdate(kRequestedCheck, updateState), kRequestedCheck);
 }
 
 void MainWindow::DonateCommand() {

@@ -45,7 +45,7 @@ MainWindow::MainWindow(HINSTANCE moduleInstance, const std::wstring& title, int 
     }
     BuildLayout();
     LoadOptionValues();
-    OfferDownload(CheckForUpdate(0, updateState), 0);
+    OfferDownload(CheckForUpdate(kAutomaticCheck, updateState), kAutomaticCheck);
 }
 
 MainWindow::~MainWindow() = default;

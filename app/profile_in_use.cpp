@@ -6,15 +6,6 @@
 #include "prefs/profile_locator.h"
 #include "ui/handles.h"
 
-namespace {
-
-struct FileHandleTraits {
-    using Handle = HANDLE;
-    static void Close(HANDLE handle) { CloseHandle(handle); }
-};
-
-}  // namespace
-
 bool IsProfileInUse() {
     wchar_t path[kPathCapacity];
     if (LocateProfileFile(path, kPathCapacity, kProfileLockFileName) == nullptr) {
@@ -26,6 +17,6 @@ bool IsProfileInUse() {
         const DWORD error = GetLastError();
         return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
     }
-    ui::UniqueHandle<FileHandleTraits> owner(file);
+    ui::KernelFileHandle owner(file);
     return false;
 }

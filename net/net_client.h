@@ -16,8 +16,7 @@
 int RequestVersionInfo(char* buffer, std::size_t capacity, std::int32_t newVersion,
                        std::size_t& length, std::uint32_t& httpStatus);
 
-// The update check for today: force 0 at start-up, 1 for the user's "Update" command. Returns an
-// UpdateResult (0, 1 or 2).
+// The update check for today, force an UpdateCheckKind. Returns an UpdateResult (0, 1 or 2).
 int CheckForUpdate(int force, UpdateCheckState& state);
 
 // Posts one usage report whose usage field is flagsText. Returns a UsageSendStatus.

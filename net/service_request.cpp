@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "net/service_names.h"
 #include "settings/text_util.h"
 
 #if !defined(QUORVANE_SERVICE_SCHEME) || !defined(QUORVANE_SERVICE_HOST) || \
@@ -26,22 +27,31 @@ constexpr std::uint16_t kDefaultHttpsPort = 443;
 
 constexpr auto kStoredUserAgent = Scramble("Quorvane/" QUORVANE_PRODUCT_VERSION);
 constexpr auto kStoredHost = Scramble(QUORVANE_SERVICE_HOST);
-constexpr auto kStoredVersionPath = Scramble("/v1/version?");
+constexpr auto kStoredVersionPath = ScrambleJoined(service_names::kVersionPath, "?");
 constexpr auto kStoredVersionVerb = Scramble("GET");
 constexpr auto kStoredUsageVerb = Scramble("POST");
-constexpr auto kStoredUsagePath = Scramble("/v1/usage");
+constexpr auto kStoredUsagePath = Scramble(service_names::kUsagePath);
 constexpr auto kStoredHttpVersion = Scramble("HTTP/1.1");
 constexpr auto kStoredAcceptType = Scramble("application/json");
-constexpr auto kStoredUsageHeaders = Scramble("Content-Type: application/x-www-form-urlencoded");
+constexpr auto kStoredUsageHeaders =
+    ScrambleJoined("Content-Type: ", service_names::kFormMediaType);
 
-// Field names: the first three are shared by the query and the report's body.
-constexpr auto kProductField = Scramble("product=");
-constexpr auto kVersionField = Scramble("&version=");
-constexpr auto kEditionField = Scramble("&edition=");
-constexpr auto kFreshField = Scramble("&fresh=");
-constexpr auto kKindField = Scramble("&kind=");
-constexpr auto kBuildField = Scramble("&build=");
-constexpr auto kUsageField = Scramble("&usage=");
+// Each field as it stands in a form: its name and '=', after a '&' unless it comes first.
+template <std::size_t N>
+consteval auto FirstField(const char (&name)[N]) {
+    return ScrambleJoined(name, "=");
+}
+template <std::size_t N>
+consteval auto NextField(const char (&name)[N]) {
+    return ScrambleJoined("&", name, "=");
+}
+constexpr auto kProductField = FirstField(service_names::kProductField);
+constexpr auto kVersionField = NextField(service_names::kVersionField);
+constexpr auto kEditionField = NextField(service_names::kEditionField);
+constexpr auto kFreshField = NextField(service_names::kFreshField);
+constexpr auto kKindField = NextField(service_names::kKindField);
+constexpr auto kBuildField = NextField(service_names::kBuildField);
+constexpr auto kUsageField = NextField(service_names::kUsageField);
 
 // One name=value pair of a request.
 struct NumberField {

@@ -6,13 +6,14 @@
 #include <ctime>
 
 #include "net/net_settings.h"
+#include "net/service_names.h"
 #include "net/service_request.h"
 #include "settings/platform.h"
 #include "settings/settings_store.h"
 
 namespace {
 
-constexpr auto kAnswerFieldName = Scramble("update");
+constexpr auto kAnswerFieldName = Scramble(service_names::kUpdateAnswerField);
 
 // InstalledVersion is read into this many bytes; a longer stored text reads as the default.
 constexpr std::size_t kInstalledVersionCapacity = 12;
@@ -150,7 +151,7 @@ void UpdateCheck::CountCheck(UpdateCheckState& state) const {
 
 // The user's check always asks; the automatic one only when enabled and not yet answered today.
 bool UpdateCheck::ShouldAsk(int force) const {
-    if (force != 0) {
+    if (force != kAutomaticCheck) {
         return true;
     }
     if (ReadSettingInt(SettingKeyText(kUpdateCheckEnabledKey).text, 1, kPrimaryRoot) != 1) {

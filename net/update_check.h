@@ -13,6 +13,12 @@ struct UpdateCheckState {
     std::uint32_t day = 0;
 };
 
+// Which check runs: CheckForUpdate's force argument.
+enum UpdateCheckKind : int {
+    kAutomaticCheck = 0,  // at start-up: at most one answered request a day, shows only news
+    kRequestedCheck = 1,  // the user's "Update" command: always asks, shows every result
+};
+
 // Outcome of an update check.
 enum UpdateResult : int {
     kUpToDate = 0,             // no newer version, or no check made
@@ -67,7 +73,7 @@ public:
                                    std::size_t& length, std::uint32_t& httpStatus) = 0;
 };
 
-// One update check on a given day. force is 0 for the automatic check at start-up, anything
+// One update check on a given day. force is kAutomaticCheck for the check at start-up, anything
 // else for the check the user asks for. Reads and writes the settings UpdateCheckEnabled,
 // LastCheckDay, LastCheckResult and InstalledVersion.
 class UpdateCheck {

@@ -20,10 +20,10 @@ UpdateMessage MessageForUpdateResult(int result, int force) {
         message.text = kNewVersionText;
         message.type = kMessageYesNo;
         message.offersDownload = true;
-    } else if (force != 0 && result == kUpToDate) {
+    } else if (force != kAutomaticCheck && result == kUpToDate) {
         message.show = true;
         message.text = std::wstring(kLatestVersionText) + Utf8ToUtf16(kProductName);
-    } else if (force != 0 && result == kServiceUnavailable) {
+    } else if (force != kAutomaticCheck && result == kServiceUnavailable) {
         message.show = true;
         message.text = kUnavailableText;
     }

@@ -16,6 +16,6 @@ struct UpdateMessage {
     bool offersDownload = false;  // on kAnswerYes: open the download page, then close the window
 };
 
-// The message for a check's result. force 0 (the automatic check) shows only a newer version;
-// force 1 (the user's check) shows every result. Unknown results show nothing.
+// The message for a check's result. The automatic check (force kAutomaticCheck) shows only a
+// newer version; the user's check shows every result. Unknown results show nothing.
 UpdateMessage MessageForUpdateResult(int result, int force);

@@ -2,30 +2,9 @@
 #include <shobjidl.h>
 
 #include "prefs/file_dialogs.h"
+#include "ui/handles.h"
 
 namespace {
-
-// Owner of one COM interface pointer: releases it when it goes out of scope.
-template <typename Interface>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() {
-        if (pointer_ != nullptr) {
-            pointer_->Release();
-        }
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-
-    Interface* operator->() const { return pointer_; }
-    Interface* Get() const { return pointer_; }
-    Interface** Receive() { return &pointer_; }
-    void** ReceiveVoid() { return reinterpret_cast<void**>(&pointer_); }
-
-private:
-    Interface* pointer_ = nullptr;
-};
 
 // Keeps COM initialised for this thread while a dialog runs.
 class ComApartment {
@@ -59,7 +38,7 @@ std::vector<COMDLG_FILTERSPEC> MakeFilterSpecs(const std::vector<FileTypeFilter>
 // Shows the dialog and returns the chosen file system path, or an empty text.
 std::wstring RunDialog(IFileDialog* dialog, HWND owner) {
     std::wstring result;
-    ComRef<IShellItem> item;
+    ui::ComPointer<IShellItem> item;
     PWSTR path = nullptr;
     if (SUCCEEDED(dialog->Show(owner)) && SUCCEEDED(dialog->GetResult(item.Receive())) &&
         SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
@@ -78,10 +57,10 @@ bool SetFileTypes(IFileDialog* dialog, const std::vector<COMDLG_FILTERSPEC>& spe
 
 std::wstring ShowOpenFileDialog(HWND owner, const std::wstring& filter) {
     ComApartment apartment;
-    ComRef<IFileOpenDialog> dialog;
+    ui::ComPointer<IFileOpenDialog> dialog;
     if (!apartment.Initialised() ||
         FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_ALL, IID_IFileOpenDialog,
-                                dialog.ReceiveVoid()))) {
+                                reinterpret_cast<void**>(dialog.Receive())))) {
         return {};
     }
     const std::vector<FileTypeFilter> types = SplitFileFilter(filter);
@@ -95,10 +74,10 @@ std::wstring ShowOpenFileDialog(HWND owner, const std::wstring& filter) {
 std::wstring ShowSaveFileDialog(HWND owner, const std::wstring& defaultName,
                                 const std::wstring& filter, const std::wstring& defaultExtension) {
     ComApartment apartment;
-    ComRef<IFileSaveDialog> dialog;
+    ui::ComPointer<IFileSaveDialog> dialog;
     if (!apartment.Initialised() ||
         FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_ALL, IID_IFileSaveDialog,
-                                dialog.ReceiveVoid()))) {
+                                reinterpret_cast<void**>(dialog.Receive())))) {
         return {};
     }
     const std::vector<FileTypeFilter> types = SplitFileFilter(filter);

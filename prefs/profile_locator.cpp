@@ -4,15 +4,14 @@
 #include <vector>
 
 #include "prefs/profile_file.h"
+#include "settings/data_roots.h"
 #include "settings/platform.h"
 #include "settings/text_util.h"
 
 namespace {
 
-constexpr auto kBaseVariable = Scramble("APPDATA");
 constexpr auto kFirefoxFolder = Scramble("Mozilla\\Firefox");
 // Firefox from the Microsoft Store keeps its per-user data in its package's folder.
-constexpr auto kStoreBaseVariable = Scramble("LOCALAPPDATA");
 constexpr auto kStoreFirefoxFolder =
     Scramble("Packages\\Mozilla.Firefox_n80bbvh6b1yt2\\LocalCache\\Roaming\\Mozilla\\Firefox");
 
@@ -22,8 +21,8 @@ struct DataFolder {
     ScrambledText folder;
 };
 constexpr DataFolder kDataFolders[] = {
-    {kBaseVariable, kFirefoxFolder},
-    {kStoreBaseVariable, kStoreFirefoxFolder},
+    {kRoamingDataVariable, kFirefoxFolder},
+    {kLocalDataVariable, kStoreFirefoxFolder},
 };
 constexpr auto kProfileListName = Scramble("profiles.ini");
 constexpr auto kPrefsName = Scramble("prefs.js");

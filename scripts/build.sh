@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Configures and builds both targets: the native core and the Windows program.
+# Configures and builds the three presets: native (the core, the update service and their tests,
+# under the sanitizers), service-release (the update service optimised, as deployed, with its
+# tests) and windows (the program and its tests).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 for preset in native service-release windows; do

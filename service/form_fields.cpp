@@ -3,6 +3,8 @@
 
 #include <charconv>
 
+#include "net/service_names.h"
+
 namespace {
 
 // Ten digits hold every value up to the 32-bit limit; more is never a valid number here.
@@ -80,22 +82,22 @@ std::optional<Form> ParseForm(std::string_view text, const FieldRule<Form> (&rul
 
 std::optional<VersionQuery> ParseVersionQuery(std::string_view text, std::int32_t product) {
     const FieldRule<VersionQuery> rules[] = {
-        {"product", product, product, &VersionQuery::product},
-        {"version", 100000, kHighestVersion, &VersionQuery::version},
-        {"edition", 0, 999, &VersionQuery::edition},
-        {"fresh", 0, 1, &VersionQuery::fresh},
+        {service_names::kProductField, product, product, &VersionQuery::product},
+        {service_names::kVersionField, 100000, kHighestVersion, &VersionQuery::version},
+        {service_names::kEditionField, 0, 999, &VersionQuery::edition},
+        {service_names::kFreshField, 0, 1, &VersionQuery::fresh},
     };
     return ParseForm(text, rules);
 }
 
 std::optional<UsageForm> ParseUsageForm(std::string_view text, std::int32_t product) {
     const FieldRule<UsageForm> rules[] = {
-        {"product", product, product, &UsageForm::product},
-        {"version", 100000, kHighestVersion, &UsageForm::version},
-        {"edition", 0, 999, &UsageForm::edition},
-        {"kind", 2, 2, &UsageForm::kind},
-        {"build", 0, INT32_MAX, &UsageForm::build},
-        {"usage", 1, 15, &UsageForm::usage},
+        {service_names::kProductField, product, product, &UsageForm::product},
+        {service_names::kVersionField, 100000, kHighestVersion, &UsageForm::version},
+        {service_names::kEditionField, 0, 999, &UsageForm::edition},
+        {service_names::kKindField, 2, 2, &UsageForm::kind},
+        {service_names::kBuildField, 0, INT32_MAX, &UsageForm::build},
+        {service_names::kUsageField, 1, 15, &UsageForm::usage},
     };
     return ParseForm(text, rules);
 }

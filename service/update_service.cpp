@@ -4,13 +4,14 @@
 #include <ctime>
 #include <string_view>
 
+#include "net/service_names.h"
 #include "service/form_fields.h"
 #include "service/release.h"
 
 namespace {
 
 constexpr std::size_t kInspectRows = 50;
-constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
+constexpr std::string_view kFormType = service_names::kFormMediaType;
 
 bool IsFormContent(std::string_view type) {
     return type.substr(0, kFormType.size()) == kFormType &&
@@ -44,20 +45,20 @@ void CloseRow(std::string& json, std::int64_t count) {
 
 void AddRow(std::string& json, const CheckCount& row) {
     OpenRow(json, row.day);
-    AddField(json, "product", row.check.product);
-    AddField(json, "version", row.check.version);
-    AddField(json, "edition", row.check.edition);
-    AddField(json, "fresh", row.check.fresh);
+    AddField(json, service_names::kProductField, row.check.product);
+    AddField(json, service_names::kVersionField, row.check.version);
+    AddField(json, service_names::kEditionField, row.check.edition);
+    AddField(json, service_names::kFreshField, row.check.fresh);
     CloseRow(json, row.count);
 }
 
 void AddRow(std::string& json, const ReportCount& row) {
     OpenRow(json, row.day);
-    AddField(json, "product", row.report.product);
-    AddField(json, "version", row.report.version);
-    AddField(json, "edition", row.report.edition);
-    AddField(json, "build", row.report.build);
-    AddField(json, "usage", row.report.usage);
+    AddField(json, service_names::kProductField, row.report.product);
+    AddField(json, service_names::kVersionField, row.report.version);
+    AddField(json, service_names::kEditionField, row.report.edition);
+    AddField(json, service_names::kBuildField, row.report.build);
+    AddField(json, service_names::kUsageField, row.report.usage);
     CloseRow(json, row.count);
 }
 
@@ -106,10 +107,10 @@ void UpdateService::Stop() {
 
 HttpReply UpdateService::Serve(const HttpRequest& request) {
     const bool versionRead = request.method == "GET" || request.method == "HEAD";
-    if (request.path == "/v1/version" && versionRead) {
+    if (request.path == service_names::kVersionPath && versionRead) {
         return AnswerVersion(request);
     }
-    if (request.path == "/v1/usage" && request.method == "POST") {
+    if (request.path == service_names::kUsagePath && request.method == "POST") {
         return StoreUsage(request);
     }
     return ErrorReply(404, "not served");
@@ -134,9 +135,9 @@ HttpReply UpdateService::AnswerVersion(const HttpRequest& request) {
     if (request.method == "GET") {
         store_.AddCheck(Today(), *query);
     }
-    std::string json("{\"update\":");
-    json += query->version < release->number ? '1' : '0';
-    json += ",\"latest\":\"";
+    std::string json("{");
+    AddField(json, service_names::kUpdateAnswerField, query->version < release->number ? 1 : 0);
+    json += "\"latest\":\"";
     json += release->text;
     json += "\"}";
     return HttpReply{200, std::move(json)};

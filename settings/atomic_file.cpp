@@ -53,11 +53,11 @@ public:
 private:
     static bool WriteFlushAndClose(platform::UniqueFile stream, const char* data,
                                    std::size_t size) {
-        if (!platform::WriteBytes(stream.get(), data, size) ||
-            !platform::FlushToDisk(stream.get())) {
+        if (!platform::WriteBytes(stream.Get(), data, size) ||
+            !platform::FlushToDisk(stream.Get())) {
             return false;
         }
-        return std::fclose(stream.release()) == 0;
+        return std::fclose(stream.Release()) == 0;
     }
 
     std::wstring name_;

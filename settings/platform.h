@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
-#include <memory>
 #include <string>
+
+#include "settings/unique_handle.h"
 
 // Room for the longest path the program builds, its terminating zero included: Windows' MAX_PATH.
 inline constexpr std::size_t kPathCapacity = 260;
@@ -15,10 +16,11 @@ inline constexpr std::size_t kPathCapacity = 260;
 namespace platform {
 
 // Owner of an open stream: closes it when it goes out of scope.
-struct FileCloser {
-    void operator()(std::FILE* stream) const { std::fclose(stream); }
+struct StreamTraits {
+    using Handle = std::FILE*;
+    static void Close(std::FILE* stream) { std::fclose(stream); }
 };
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+using UniqueFile = UniqueHandle<StreamTraits>;
 
 // Why a file operation failed. Only kMissing says that the file (or a folder on its path) does
 // not exist; access denied, a sharing violation and every other refusal are kFailed, so a file

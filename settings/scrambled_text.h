@@ -76,3 +76,20 @@ consteval scrambled_detail::StoredText<N> Scramble(const char (&clear)[N]) {
     }
     return stored;
 }
+
+// The stored form of several literals joined into one text, the same as Scramble of the joined
+// literal; it builds a name from shared parts:
+//   constexpr auto kField = ScrambleJoined("&", kFieldName, "=");
+template <std::size_t... N>
+consteval scrambled_detail::StoredText<(N + ...) - sizeof...(N) + 1> ScrambleJoined(
+    const char (&... parts)[N]) {
+    char joined[(N + ...) - sizeof...(N) + 1] = {};
+    std::size_t length = 0;
+    const auto append = [&](const char* part, std::size_t size) {
+        for (std::size_t i = 0; i + 1 < size; ++i) {
+            joined[length++] = part[i];
+        }
+    };
+    (append(parts, N), ...);
+    return Scramble(joined);
+}

@@ -6,27 +6,36 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <new>
 #include <string_view>
 
 #include "settings/atomic_file.h"
+#include "settings/data_roots.h"
 #include "settings/product.h"
 #include "settings/text_util.h"
 
 namespace {
 
-constexpr auto kPrimaryRootVariable = Scramble("APPDATA");
-constexpr auto kSecondaryRootVariable = Scramble("LOCALAPPDATA");
 constexpr auto kSettingsFileName = Scramble("settings.ini");
 constexpr auto kReadMode = Scramble("rb");
 constexpr auto kWriteMode = Scramble("wb");
 
+// The company and product names are widened into this, 30 characters at most.
 constexpr std::size_t kFolderNameCapacity = 31;
 
-// Allowances for the working buffer: room for the growth a write may need.
-constexpr std::size_t kBufferOverhead = 156;
-constexpr std::size_t kIntegerWriteAllowance = 12;
-constexpr std::size_t kNewIntegerFileSize = 167;
+// What a new line needs besides its key and value: '=', its line feed and one that may first end
+// the old last line; a text value adds its two quotes.
+constexpr std::size_t kNewLineExtra = 3;
+constexpr std::size_t kQuotesLength = 2;
+// Every working buffer keeps room for a line with the longest key: the key, '=', two quotes and
+// the line feed.
+constexpr std::size_t kBufferOverhead = kMaxSettingKeyLength + 1 + kQuotesLength + 1;
+// An integer write's further allowance: the longest number with its terminator.
+constexpr std::size_t kIntegerWriteAllowance = kFormatLongCapacity;
+// A new file's buffer for an integer: that room and the longest number, -2147483648.
+constexpr std::size_t kNewIntegerFileSize = kBufferOverhead + kFormatLongCapacity - 1;
+// The key, '=' and the terminator.
 constexpr std::size_t kKeyPatternCapacity = kMaxSettingKeyLength + 2;
 
 // Appends "\" and a product-identity folder name (widened with mbstowcs) to path.
@@ -47,7 +56,7 @@ bool BuildSettingsPath(ScrambledText fileName, SettingsRoot root, wchar_t* path)
         return false;
     }
     wchar_t variable[kUnscrambledCapacity];
-    UnscrambleWide(variable, root == kPrimaryRoot ? kPrimaryRootVariable : kSecondaryRootVariable);
+    UnscrambleWide(variable, root == kPrimaryRoot ? kRoamingDataVariable : kLocalDataVariable);
     std::wstring base;
     if (!platform::GetEnvironment(variable, base) ||
         BoundedCopyWide(path, base.c_str(), kPathCapacity) >= kPathCapacity) {
@@ -127,7 +136,7 @@ bool LoadForReading(const char* key, SettingsRoot root, SettingsText& text) {
         return false;
     }
     platform::UniqueFile stream = OpenSettingsFile(kSettingsFileName, kReadMode, root);
-    return stream && LoadSettingsText(stream.get(), 0, text) == LoadResult::kLoaded;
+    return stream && LoadSettingsText(stream.Get(), 0, text) == LoadResult::kLoaded;
 }
 
 // Finds key followed by '=' anywhere in the text; returns the offset of the value's first byte.
@@ -157,7 +166,7 @@ int PrepareWrite(std::size_t allowance, std::size_t newFileSize, SettingsRoot ro
         }
         return Allocate(text, newFileSize) ? kSettingWritten : kSettingNoMemory;
     }
-    switch (LoadSettingsText(stream.get(), allowance, text)) {
+    switch (LoadSettingsText(stream.Get(), allowance, text)) {
         case LoadResult::kTooLarge:
             return kSettingFileTooLarge;
         case LoadResult::kNoMemory:
@@ -252,7 +261,7 @@ platform::UniqueFile OpenSettingsFile(ScrambledText fileName, ScrambledText mode
         if (error != nullptr) {
             *error = platform::FileError::kFailed;
         }
-        return nullptr;
+        return {};
     }
     wchar_t modeText[kUnscrambledCapacity];
     UnscrambleWide(modeText, mode);
@@ -338,7 +347,7 @@ int WriteSettingInt(const char* key, std::int32_t value, SettingsRoot root) {
     }
     char digits[kFormatLongCapacity];
     FormatLong(digits, sizeof digits, value);
-    const std::size_t reserve = std::strlen(key) + 3 + std::strlen(digits);
+    const std::size_t reserve = std::strlen(key) + kNewLineExtra + std::strlen(digits);
     return WriteSettingValue(key, {"", digits}, kIntegerWriteAllowance, kNewIntegerFileSize,
                              reserve, root);
 }
@@ -351,7 +360,7 @@ int WriteSettingText(const char* key, const char* text, SettingsRoot root) {
         return kSettingBadKeyLength;
     }
     const std::size_t textLength = std::strlen(text);
-    const std::size_t reserve = std::strlen(key) + 5 + textLength;
-    return WriteSettingValue(key, {"\"", text}, textLength + 2, textLength + kBufferOverhead,
-                             reserve, root);
+    const std::size_t reserve = std::strlen(key) + kNewLineExtra + kQuotesLength + textLength;
+    return WriteSettingValue(key, {"\"", text}, textLength + kQuotesLength,
+                             textLength + kBufferOverhead, reserve, root);
 }

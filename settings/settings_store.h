@@ -24,7 +24,10 @@ enum SettingsWriteStatus : int {
 };
 
 // Limits of the file format.
+// Keys are found through a fixed buffer of the key and '='; ours are under 20 bytes.
 constexpr std::size_t kMaxSettingKeyLength = 152;
+// Every call reads the whole file into one heap buffer; the file holds a few short lines, so a
+// larger one is not ours and is not read.
 constexpr std::size_t kMaxSettingsBufferSize = 52428;
 
 // The stored mode texts OpenSettingsFile accepts.

@@ -1,53 +1,20 @@
-// Owners of Win32 handles: one movable, non-copyable template with one alias per handle kind, and
+// Owners of Win32 handles: one alias of the program's one owner template per handle kind, and
 // scope guards that undo a selection into a DC or a BeginPaint. Every window, font, icon, bitmap,
-// menu, image list, accelerator table and DC the toolkit makes is held by one of these.
+// menu, image list, accelerator table, DC, kernel file and COM interface the program makes is
+// held by one of these (GDI+ objects: ui/gdiplus_handles.h).
 #pragma once
 
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include "settings/unique_handle.h"
+
 namespace ui {
 
-template <typename Traits>
-class UniqueHandle {
-public:
-    using Handle = typename Traits::Handle;
-
-    UniqueHandle() = default;
-    explicit UniqueHandle(Handle handle) : handle_(handle) {}
-    ~UniqueHandle() { Reset(); }
-
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) {
-            Reset(other.Release());
-        }
-        return *this;
-    }
-
-    Handle Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != Handle{}; }
-
-    // Gives up ownership without releasing (for a handle the system has already destroyed).
-    Handle Release() {
-        Handle handle = handle_;
-        handle_ = Handle{};
-        return handle;
-    }
-
-    void Reset(Handle handle = Handle{}) {
-        if (handle_ != Handle{} && handle_ != handle) {
-            Traits::Close(handle_);
-        }
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_{};
-};
+// The owner template is the portable core's (settings/unique_handle.h); these are its Win32, GDI
+// and COM kinds.
+using ::UniqueHandle;
 
 struct WindowTraits {
     using Handle = HWND;
@@ -85,6 +52,17 @@ struct MemoryDcTraits {
     static void Close(HDC handle) { DeleteDC(handle); }
 };
 
+struct KernelFileTraits {
+    using Handle = HANDLE;
+    static void Close(HANDLE handle) { CloseHandle(handle); }
+};
+
+template <typename Interface>
+struct ComTraits {
+    using Handle = Interface*;
+    static void Close(Interface* pointer) { pointer->Release(); }
+};
+
 using WindowHandle = UniqueHandle<WindowTraits>;
 using FontHandle = UniqueHandle<GdiObjectTraits<HFONT>>;
 using BitmapHandle = UniqueHandle<GdiObjectTraits<HBITMAP>>;
@@ -94,6 +72,9 @@ using MenuHandle = UniqueHandle<MenuTraits>;
 using ImageListHandle = UniqueHandle<ImageListTraits>;
 using MemoryDcHandle = UniqueHandle<MemoryDcTraits>;
 using AcceleratorHandle = UniqueHandle<AcceleratorTraits>;
+using KernelFileHandle = UniqueHandle<KernelFileTraits>;  // from CreateFileW, once it succeeded
+template <typename Interface>
+using ComPointer = UniqueHandle<ComTraits<Interface>>;
 
 // Selects an object into a DC and puts the previous one back when it goes out of scope.
 class SelectGuard {

@@ -22,7 +22,7 @@ namespace {
 // and LastCheckResult after it, e.g. "2 - -1".
 std::string CheckOutcome() {
     UpdateCheckState state;
-    const int result = CheckForUpdate(1, state);
+    const int result = CheckForUpdate(kRequestedCheck, state);
     return std::to_string(result) +
            (ReadSettingInt("LastCheckDay", -1, kPrimaryRoot) == -1 ? " - " : " set ") +
            std::to_string(ReadSettingInt("LastCheckResult", -1, kPrimaryRoot));

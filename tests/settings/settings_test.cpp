@@ -1,7 +1,7 @@
 // The settings subsystem: bounded text routines and UTF-8 / UTF-16 conversion (number formatting:
-// the service forms' tests); stored (scrambled) texts; and the settings store against real files
-// in a private folder: grammar, rewrites, limits and codes. (Failed file operations: the fault
-// injection test of tests/prefs.)
+// the service forms' tests); stored (scrambled) texts; the owner of handles; and the settings store
+// against real files in a private folder: grammar, rewrites, limits and codes. (Failed file
+// operations: the fault injection test of tests/prefs.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,11 +9,13 @@
 #include <cstring>
 #include <string>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "settings/scrambled_text.h"
 #include "settings/settings_store.h"
 #include "settings/text_util.h"
+#include "settings/unique_handle.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -87,6 +89,40 @@ TEST(ScrambledText, EndsAtTheFirstValueBelow32OrComesOutEmpty) {
         const std::basic_string<unsigned char> bytes(clear.begin(), clear.end());
         EXPECT_EQ(UnscrambleWide(wide, stored.data()), std::wstring(bytes.begin(), bytes.end()));
     }
+}
+
+// An owner of counters: closing one counts it.
+struct CounterTraits {
+    using Handle = int*;
+    static void Close(int* closes) { ++*closes; }
+};
+using CounterOwner = UniqueHandle<CounterTraits>;
+static_assert(!std::is_copy_constructible_v<CounterOwner> &&
+                  !std::is_copy_assignable_v<CounterOwner>,
+              "a copied owner would close its handle twice");
+
+// Moving hands the handle on; each handle is closed exactly once: when its owner goes, when a move
+// or Receive replaces it, and never after Release.
+TEST(UniqueHandle, MovesHandOnAndEachHandleIsClosedOnce) {
+    int first = 0;
+    int second = 0;
+    int released = 0;
+    {
+        CounterOwner a(&first);
+        CounterOwner b(std::move(a));
+        EXPECT_TRUE(!a && b.Get() == &first);
+        CounterOwner c(&second);
+        c = std::move(b);
+        EXPECT_EQ(second, 1);
+        c.Reset(c.Get());
+        EXPECT_EQ(first, 0);
+        CounterOwner d(&released);
+        EXPECT_EQ(d.Release(), &released);
+        *d.Receive() = &second;
+    }
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 2);
+    EXPECT_EQ(released, 0);
 }
 
 class SettingsStore : public ::testing::Test {
