@@ -45,13 +45,27 @@ void UIFontControl::SetFont(const UIFontSpec& spec) {
 
     auto found = fontCache.find(key);
     if (found == fontCache.end()) {
-        LOGFONTW description = MessageFontDescription();
+        LOGFONTW description = MessageFontDescription(dpi);
         description.lfHeight = height;
         description.lfWeight = spec.weight;
         BoundedCopyWide(description.lfFaceName, spec.faceName.c_str(), LF_FACESIZE);
         found = fontCache.emplace(key, ui::FontHandle(CreateFontIndirectW(&description))).first;
     }
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(found->second.Get()), TRUE);
+    requests.insert_or_assign(hwnd, spec);
+}
+
+void UIFontControl::RefreshFonts() {
+    const HWND current = hwnd;
+    // The old fonts stay until every control has let go of them.
+    const std::map<std::uint64_t, ui::FontHandle> old = std::move(fontCache);
+    fontCache.clear();
+    const std::map<HWND, UIFontSpec> made = requests;
+    for (const auto& [control, spec] : made) {
+        hwnd = control;
+        SetFont(spec);
+    }
+    hwnd = current;
 }
 
 namespace {
@@ -63,6 +77,12 @@ void RecordAnchor(std::map<HWND, AnchorRule>& anchors, HWND control, HWND owner,
     AnchorRule rule = flags;
     if (MeasureAnchorRule(control, owner, rule)) {
         anchors.emplace(control, rule);
+    }
+}
+
+void Remeasure(std::map<HWND, AnchorRule>& anchors, HWND owner) {
+    for (auto& [control, rule] : anchors) {
+        MeasureAnchorRule(control, owner, rule);
     }
 }
 
@@ -97,6 +117,10 @@ void UIButton::LayoutAnchors(const AnchorDelta& delta) const {
     }
 }
 
+void UIButton::RemeasureAnchors() {
+    Remeasure(anchors, owner);
+}
+
 void UIStatic::Anchor(bool top, bool right, bool bottom, bool left, bool half) {
     RecordAnchor(anchors, hwnd, owner, Flags(top, right, bottom, left, half));
 }
@@ -105,6 +129,10 @@ void UIStatic::LayoutAnchors(const AnchorDelta& delta) const {
     for (const auto& [control, rule] : anchors) {
         ApplyPlacement(control, PlaceStatic(rule, delta));
     }
+}
+
+void UIStatic::RemeasureAnchors() {
+    Remeasure(anchors, owner);
 }
 
 void UIStatic::AttachKeyboard(HWND icon) {

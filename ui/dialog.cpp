@@ -3,8 +3,26 @@
 
 #include <commctrl.h>
 
+#include "ui/dpi.h"
 #include "ui/links.h"
 #include "ui/ui_core.h"
+
+namespace {
+
+// The dialog base units of a font as the dialog manager derives them: the average width of the
+// 52 Latin letters, rounded, and the character height.
+SIZE BaseUnitsOf(HFONT font) {
+    static constexpr wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    const ui::MemoryDcHandle dc(CreateCompatibleDC(nullptr));
+    const ui::SelectGuard selected(dc.Get(), font);
+    TEXTMETRICW metrics{};
+    SIZE extent{};
+    GetTextMetricsW(dc.Get(), &metrics);
+    GetTextExtentPoint32W(dc.Get(), kLetters, 52, &extent);
+    return SIZE{(extent.cx / 26 + 1) / 2, metrics.tmHeight};
+}
+
+}  // namespace
 
 UIDialog::UIDialog(std::uint32_t templateResourceId)
     : controls(),
@@ -72,6 +90,7 @@ void UIDialog::OnInit(HWND dialog) {
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.Get()));
     UpdateDpiScale(hwnd);
     controls = std::make_unique<UIDialogControls>(hwnd);
+    MeasureDesign();
     CenterOnParent(hwnd, 0, 0);
     OnInitDialog();
 }
@@ -98,6 +117,12 @@ INT_PTR UIDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 EndDialog(hwnd, 1);
             }
             return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
+            return TRUE;
+        case WM_NCDESTROY:
+            ForgetWindowDpi(hwnd);
+            return 0;
         default:
             return 0;
     }
@@ -115,4 +140,64 @@ void UIDialog::OnCommandMessage(WPARAM wParam) {
         default:
             break;
     }
+}
+
+// The dialog manager placed every item from the template's dialog units; the units are read back
+// from the pixels (one unit is more than a pixel, so each pixel value has one unit value).
+void UIDialog::MeasureDesign() {
+    RECT base{0, 0, 4, 8};
+    MapDialogRect(hwnd, &base);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    designClient = SIZE{MulDiv(client.right, 4, base.right), MulDiv(client.bottom, 8, base.bottom)};
+    for (HWND item = GetWindow(hwnd, GW_CHILD); item != nullptr;
+         item = GetWindow(item, GW_HWNDNEXT)) {
+        RECT rect{};
+        GetWindowRect(item, &rect);
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&rect), 2);
+        designItems.push_back(DesignItem{
+            item, RECT{MulDiv(rect.left, 4, base.right), MulDiv(rect.top, 8, base.bottom),
+                       MulDiv(rect.right - rect.left, 4, base.right),
+                       MulDiv(rect.bottom - rect.top, 8, base.bottom)}});
+    }
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    if (font != nullptr && GetObjectW(font, sizeof designFont, &designFont) != 0) {
+        designFontPoints =
+            MulDiv(designFont.lfHeight < 0 ? -designFont.lfHeight : designFont.lfHeight, 72,
+                   static_cast<int>(WindowDpi(hwnd)));
+    }
+}
+
+// The dialog moved to a monitor of another DPI: the template's font is made at that DPI and the
+// items are placed from their dialog units with its base units, as the dialog manager would place
+// them in a dialog created there. A picture file keeps the client area its own size.
+void UIDialog::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
+    const unsigned dpi = LOWORD(wParam);
+    if (dpi == 0 || designFontPoints == 0) {
+        return;
+    }
+    RecordWindowDpi(hwnd, dpi);
+    UpdateDpiScale(hwnd);
+    LOGFONTW description = designFont;
+    description.lfHeight = -MulDiv(designFontPoints, static_cast<int>(dpi), 72);
+    ui::FontHandle font(CreateFontIndirectW(&description));
+    const SIZE base = BaseUnitsOf(font.Get());
+    for (const DesignItem& design : designItems) {
+        const RECT& units = design.units;
+        MoveWindow(design.item, MulDiv(units.left, base.cx, 4), MulDiv(units.top, base.cy, 8),
+                   MulDiv(units.right, base.cx, 4), MulDiv(units.bottom, base.cy, 8), TRUE);
+        SendMessageW(design.item, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    }
+    scaledFont = std::move(font);  // the font before goes once no item uses it
+    controls->RefreshFonts();
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    if (paintMode != 1) {
+        client.right = MulDiv(designClient.cx, base.cx, 4);
+        client.bottom = MulDiv(designClient.cy, base.cy, 8);
+    }
+    const SIZE outer = WindowSizeForClient(hwnd, client.right, client.bottom);
+    SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, outer.cx, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd, nullptr, TRUE);
 }

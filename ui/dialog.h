@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/dialog_controls.h"
 #include "ui/handles.h"
@@ -65,6 +66,8 @@ private:
                                             LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnInit(HWND dialog);
+    void MeasureDesign();
+    void OnDpiChanged(WPARAM wParam, const RECT& suggested);
     void OnCommandMessage(WPARAM wParam);
     void PaintImageFile(HDC hdc);
     void PaintBitmap(HDC hdc);
@@ -82,4 +85,15 @@ private:
     std::uint32_t paintIconHeight;
     std::uint32_t centerCount;
     ui::IconHandle icon;  // shown by the dialog, so kept until the object goes after it ended
+    // The template's layout in dialog units (left, top, width, height), read back at
+    // WM_INITDIALOG, and the template's font, for laying the dialog out again at another DPI.
+    struct DesignItem {
+        HWND item;  // not owned: a child of the dialog
+        RECT units;
+    };
+    std::vector<DesignItem> designItems;
+    SIZE designClient{};
+    LOGFONTW designFont{};
+    int designFontPoints = 0;
+    ui::FontHandle scaledFont;  // the items' font after a change of DPI; the dialog's own before
 };
