@@ -118,7 +118,10 @@ INT_PTR UIDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_DPICHANGED:
-            OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
+            // Handled here, so that the system's own scaling of dialogs does not run as well.
+            if (lParam != 0) {
+                OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
+            }
             return TRUE;
         case WM_NCDESTROY:
             ForgetWindowDpi(hwnd);

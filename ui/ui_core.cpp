@@ -61,6 +61,7 @@ UICore::~UICore() {
         // The derived part is already gone: detach first, so that destroying the window from
         // here runs no hooks and posts no quit message.
         SetWindowLongPtrW(hwnd.Get(), GWLP_USERDATA, 0);
+        ForgetWindowDpi(hwnd.Get());
         if (MainWindowHandle == hwnd.Get()) {
             MainWindowHandle = nullptr;
         }
@@ -232,7 +233,9 @@ LRESULT UICore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnSize();
             return 0;
         case WM_DPICHANGED:
-            OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
+            if (lParam != 0) {
+                OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
+            }
             return 0;
         case WM_SHOWWINDOW:
             PostMessageW(hwnd.Get(), WM_UI_SHOWN, 0, 0);
