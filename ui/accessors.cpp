@@ -49,21 +49,28 @@ void UIFontControl::SetFont(const UIFontSpec& spec) {
         description.lfHeight = height;
         description.lfWeight = spec.weight;
         BoundedCopyWide(description.lfFaceName, spec.faceName.c_str(), LF_FACESIZE);
-        found = fontCache.emplace(key, ui::FontHandle(CreateFontIndirectW(&description))).first;
+        found =
+            fontCache
+                .emplace(key, CachedFont{ui::FontHandle(CreateFontIndirectW(&description)), spec})
+                .first;
     }
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(found->second.Get()), TRUE);
-    requests.insert_or_assign(hwnd, spec);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(found->second.font.Get()), TRUE);
 }
 
-void UIFontControl::RefreshFonts() {
+void UIFontControl::RefreshFonts(HWND parent) {
     const HWND current = hwnd;
     // The old fonts stay until every control has let go of them.
-    const std::map<std::uint64_t, ui::FontHandle> old = std::move(fontCache);
+    const std::map<std::uint64_t, CachedFont> old = std::move(fontCache);
     fontCache.clear();
-    const std::map<HWND, UIFontSpec> made = requests;
-    for (const auto& [control, spec] : made) {
-        hwnd = control;
-        SetFont(spec);
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        const auto shown = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+        for (const auto& [key, cached] : old) {
+            if (cached.font.Get() == shown) {
+                hwnd = child;
+                SetFont(cached.spec);
+            }
+        }
     }
     hwnd = current;
 }

@@ -43,13 +43,16 @@ public:
     // Gives the current control a font made from the request at its parent's DPI. Fonts are made
     // once per distinct request and shared by every control this accessor serves.
     void SetFont(const UIFontSpec& spec);
-    // After a change of DPI: gives every control its request again at the new DPI and frees the
-    // fonts made for the old one.
-    void RefreshFonts();
+    // After a change of DPI: gives every child of parent that shows a font of this accessor its
+    // request again at the new DPI, and frees the fonts made for the old one.
+    void RefreshFonts(HWND parent);
 
 private:
-    std::map<std::uint64_t, ui::FontHandle> fontCache;
-    std::map<HWND, UIFontSpec> requests;  // the last request of each control
+    struct CachedFont {
+        ui::FontHandle font;
+        UIFontSpec spec;  // the request it was made for
+    };
+    std::map<std::uint64_t, CachedFont> fontCache;
 };
 
 class UIButton : public UIFontControl {

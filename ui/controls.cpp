@@ -124,7 +124,8 @@ void UIControls::CreateToolbar(int iconSize, const std::uint32_t* iconIds, std::
     }
     SendMessageW(toolbar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
     toolbarIconSize = iconSize;
-    toolbarIconIds.assign(iconIds, iconIds + count);
+    toolbarIconIds = iconIds;
+    toolbarIconCount = count;
     LoadToolbarImages();
 
     TBBUTTON separator{};
@@ -168,13 +169,13 @@ void UIControls::LoadToolbarImages() {
     const int size = ScaleValue(toolbarIconSize, dpiScale);
     ui::ImageListHandle images(ImageList_Create(size, size,
                                                 ILC_COLOR32 | ILC_MASK | ILC_HIGHQUALITYSCALE,
-                                                static_cast<int>(toolbarIconIds.size()) + 1, 0));
-    for (std::uint32_t iconId : toolbarIconIds) {
+                                                static_cast<int>(toolbarIconCount) + 1, 0));
+    for (std::size_t i = 0; i < toolbarIconCount; ++i) {
         // Loaded at the list's size, so each DPI gets the picture drawn for it. The list takes
         // the icon's colour bitmap, alpha and all: the same picture as ImageList_ReplaceIcon
         // gives, without drawing the icon, which costs start-up several milliseconds an icon.
         const ui::IconHandle icon(static_cast<HICON>(
-            LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, size, size, 0)));
+            LoadImageW(instance, MAKEINTRESOURCEW(toolbarIconIds[i]), IMAGE_ICON, size, size, 0)));
         ICONINFO parts{};
         if (icon && GetIconInfo(icon.Get(), &parts)) {
             const ui::BitmapHandle colour(parts.hbmColor);
@@ -190,7 +191,14 @@ void UIControls::Rescale(unsigned dpi) {
     dpiScale = dpi / 96.0;
     const ui::FontHandle oldFont = std::move(font);
     font = CreateMessageFont(dpi);
-    SendMessageW(parent, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    // Controls with the default font take the new one; those with a font of their own get it
+    // made again below, from their accessor's request.
+    const auto takeFont = [&](HWND control) {
+        if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) == oldFont.Get()) {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+        }
+    };
+    takeFont(parent);
     const std::vector<ui::IconHandle> oldIcons = std::move(staticIcons);
     staticIcons.clear();
     for (const auto& [name, record] : registry) {
@@ -199,25 +207,24 @@ void UIControls::Rescale(unsigned dpi) {
         }
         const RECT pixels = Pixels(record.design);
         MoveWindow(record.hwnd, pixels.left, pixels.top, pixels.right, pixels.bottom, TRUE);
-        SendMessageW(record.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+        takeFont(record.hwnd);
         if (record.iconId != 0) {
             LoadStaticIcon(record);
         }
     }
     if (toolbar != nullptr) {
         LoadToolbarImages();
-        SendMessageW(toolbar, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+        takeFont(toolbar);
         SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
     }
-    // The controls' own fonts replace the default one again, and the anchor rules are taken
-    // where the controls now stand, at the reference size.
     for (UIFontControl* accessor :
          {static_cast<UIFontControl*>(pushButtonAccessor.get()), editAccessor.get(),
           static_cast<UIFontControl*>(staticAccessor.get())}) {
         if (accessor != nullptr) {
-            accessor->RefreshFonts();
+            accessor->RefreshFonts(parent);
         }
     }
+    // The anchor rules are taken where the controls now stand, at the reference size.
     if (pushButtonAccessor) {
         pushButtonAccessor->RemeasureAnchors();
     }

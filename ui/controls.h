@@ -49,7 +49,7 @@ public:
                             int width, int height, bool visibleInSection, int section,
                             std::uint32_t iconId);
     // Makes the one toolbar (hidden until its count buttons were added) with icons of iconSize
-    // design units.
+    // design units. The table of icon ids must live as long as the window (a constant table).
     void CreateToolbar(int iconSize, const std::uint32_t* iconIds, std::size_t count);
     // A button showing only its icon; text is its tooltip and the name screen readers announce.
     ControlHandle AddToolbarButton(const std::string& name, const std::wstring& text = L"");
@@ -113,8 +113,9 @@ private:
     std::uint32_t pendingToolbarButtons;
     std::uint16_t nextToolbarImage;
     std::uint32_t nextId;
-    int toolbarIconSize = 0;  // design units
-    std::vector<std::uint32_t> toolbarIconIds;
+    int toolbarIconSize = 0;                        // design units
+    const std::uint32_t* toolbarIconIds = nullptr;  // the caller's constant table
+    std::size_t toolbarIconCount = 0;
     ui::ImageListHandle toolbarImages;        // the toolbar does not destroy its image list
     std::vector<ui::IconHandle> staticIcons;  // icon statics do not destroy their icons
 };

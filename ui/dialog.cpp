@@ -145,24 +145,11 @@ void UIDialog::OnCommandMessage(WPARAM wParam) {
     }
 }
 
-// The dialog manager placed every item from the template's dialog units; the units are read back
-// from the pixels (one unit is more than a pixel, so each pixel value has one unit value).
+// The dialog manager's base units for the template's font, and the font itself.
 void UIDialog::MeasureDesign() {
     RECT base{0, 0, 4, 8};
     MapDialogRect(hwnd, &base);
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    designClient = SIZE{MulDiv(client.right, 4, base.right), MulDiv(client.bottom, 8, base.bottom)};
-    for (HWND item = GetWindow(hwnd, GW_CHILD); item != nullptr;
-         item = GetWindow(item, GW_HWNDNEXT)) {
-        RECT rect{};
-        GetWindowRect(item, &rect);
-        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&rect), 2);
-        designItems.push_back(DesignItem{
-            item, RECT{MulDiv(rect.left, 4, base.right), MulDiv(rect.top, 8, base.bottom),
-                       MulDiv(rect.right - rect.left, 4, base.right),
-                       MulDiv(rect.bottom - rect.top, 8, base.bottom)}});
-    }
+    baseUnits = SIZE{base.right, base.bottom};
     const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
     if (font != nullptr && GetObjectW(font, sizeof designFont, &designFont) != 0) {
         designFontPoints =
@@ -173,7 +160,7 @@ void UIDialog::MeasureDesign() {
 
 // The dialog moved to a monitor of another DPI: the template's font is made at that DPI and the
 // items are placed from their dialog units with its base units, as the dialog manager would place
-// them in a dialog created there. A picture file keeps the client area its own size.
+// them in a dialog created there.
 void UIDialog::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
     const unsigned dpi = LOWORD(wParam);
     if (dpi == 0 || designFontPoints == 0) {
@@ -185,20 +172,38 @@ void UIDialog::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
     description.lfHeight = -MulDiv(designFontPoints, static_cast<int>(dpi), 72);
     ui::FontHandle font(CreateFontIndirectW(&description));
     const SIZE base = BaseUnitsOf(font.Get());
-    for (const DesignItem& design : designItems) {
-        const RECT& units = design.units;
-        MoveWindow(design.item, MulDiv(units.left, base.cx, 4), MulDiv(units.top, base.cy, 8),
-                   MulDiv(units.right, base.cx, 4), MulDiv(units.bottom, base.cy, 8), TRUE);
-        SendMessageW(design.item, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    // Every place and size is a whole number of dialog units at the old base units (one unit is
+    // more than a pixel, so MulDiv gives each back exactly) and becomes the same at the new ones.
+    const auto rescale = [&](LONG pixels, bool vertical) {
+        return vertical ? MulDiv(MulDiv(pixels, 8, baseUnits.cy), base.cy, 8)
+                        : MulDiv(MulDiv(pixels, 4, baseUnits.cx), base.cx, 4);
+    };
+    // Items with the dialog's font take the new one; those with a font of their own get it made
+    // again from their accessor's request.
+    const HFONT oldFont = scaledFont
+                              ? scaledFont.Get()
+                              : reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    for (HWND item = GetWindow(hwnd, GW_CHILD); item != nullptr;
+         item = GetWindow(item, GW_HWNDNEXT)) {
+        RECT rect{};
+        GetWindowRect(item, &rect);
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&rect), 2);
+        MoveWindow(item, rescale(rect.left, false), rescale(rect.top, true),
+                   rescale(rect.right - rect.left, false), rescale(rect.bottom - rect.top, true),
+                   TRUE);
+        if (reinterpret_cast<HFONT>(SendMessageW(item, WM_GETFONT, 0, 0)) == oldFont) {
+            SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+        }
     }
-    scaledFont = std::move(font);  // the font before goes once no item uses it
     controls->RefreshFonts();
+    scaledFont = std::move(font);  // the font before goes now that no item shows it
     RECT client{};
     GetClientRect(hwnd, &client);
-    if (paintMode != 1) {
-        client.right = MulDiv(designClient.cx, base.cx, 4);
-        client.bottom = MulDiv(designClient.cy, base.cy, 8);
+    if (paintMode != 1) {  // a picture file keeps the client area its own size
+        client.right = rescale(client.right, false);
+        client.bottom = rescale(client.bottom, true);
     }
+    baseUnits = base;
     const SIZE outer = WindowSizeForClient(hwnd, client.right, client.bottom);
     SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, outer.cx, outer.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "ui/dialog_controls.h"
 #include "ui/handles.h"
@@ -85,14 +84,9 @@ private:
     std::uint32_t paintIconHeight;
     std::uint32_t centerCount;
     ui::IconHandle icon;  // shown by the dialog, so kept until the object goes after it ended
-    // The template's layout in dialog units (left, top, width, height), read back at
-    // WM_INITDIALOG, and the template's font, for laying the dialog out again at another DPI.
-    struct DesignItem {
-        HWND item;  // not owned: a child of the dialog
-        RECT units;
-    };
-    std::vector<DesignItem> designItems;
-    SIZE designClient{};
+    // For laying the dialog out again at another DPI: the base units its items are placed with
+    // now, and the template's font.
+    SIZE baseUnits{};
     LOGFONTW designFont{};
     int designFontPoints = 0;
     ui::FontHandle scaledFont;  // the items' font after a change of DPI; the dialog's own before

@@ -60,7 +60,7 @@ void UIDialogControls::RefreshFonts() {
          {editAccessor.get(), static_cast<UIFontControl*>(staticAccessor.get()),
           linkAccessor.get()}) {
         if (accessor != nullptr) {
-            accessor->RefreshFonts();
+            accessor->RefreshFonts(dialog);
         }
     }
 }
