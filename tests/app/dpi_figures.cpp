@@ -15,16 +15,6 @@
 
 namespace {
 
-bool IsDark(COLORREF pixel) {
-    return GetGValue(pixel) < 96;
-}
-
-bool IsCheckBox(HWND control) {
-    const LONG style = GetWindowLongW(control, GWL_STYLE);
-    return ClassOf(control) == L"Button" &&
-           ((style & BS_TYPEMASK) == BS_AUTOCHECKBOX || (style & BS_TYPEMASK) == BS_CHECKBOX);
-}
-
 // The height of the text a control shows, read from the screen: from the first to the last row
 // with a dark pixel, inside a 2-pixel border and, in a check box, right of the box (whose size
 // the control takes from the system, not from the program).
@@ -32,40 +22,32 @@ int TextHeight(HWND control) {
     RECT rect{};
     GetWindowRect(control, &rect);
     InflateRect(&rect, -2, -2);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) {
-        return 0;
-    }
+    const int width = std::max(0, static_cast<int>(rect.right - rect.left));
     const auto pixels = ScreenPixels(rect);
-    const auto at = [&](int x, int y) { return pixels[static_cast<std::size_t>(y * width + x)]; };
-    const auto columnDark = [&](int x) {
+    const auto dark = [&](int x, int y) { return GetGValue(pixels[y * width + x]) < 96; };
+    const int height = width == 0 ? 0 : static_cast<int>(pixels.size()) / width;
+    std::vector<bool> darkColumn(width), darkRow(height);
+    int x = 0;  // the first column of the text
+    if ((GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX &&
+        ClassOf(control) == L"Button") {
         for (int y = 0; y < height; ++y) {
-            if (IsDark(at(x, y))) {
-                return true;
+            for (int column = 0; column < width; ++column) {
+                darkColumn[column] = darkColumn[column] || dark(column, y);
             }
         }
-        return false;
-    };
-    int firstColumn = 0;
-    if (IsCheckBox(control)) {
-        bool inBox = false;
-        for (; firstColumn < width && (columnDark(firstColumn) || !inBox); ++firstColumn) {
-            inBox = inBox || columnDark(firstColumn);
-        }
+        const auto box = std::find(darkColumn.begin(), darkColumn.end(), true);
+        x = static_cast<int>(std::find(box, darkColumn.end(), false) - darkColumn.begin());
     }
-    int first = -1;
-    int last = -1;
     for (int y = 0; y < height; ++y) {
-        for (int x = firstColumn; x < width; ++x) {
-            if (IsDark(at(x, y))) {
-                first = first < 0 ? y : first;
-                last = y;
-                break;
-            }
+        for (int column = x; column < width && !darkRow[y]; ++column) {
+            darkRow[y] = dark(column, y);
         }
     }
-    return first < 0 ? 0 : last - first + 1;
+    const auto first = std::find(darkRow.begin(), darkRow.end(), true);
+    const auto last = std::find(darkRow.rbegin(), darkRow.rend(), true);
+    return first == darkRow.end()
+               ? 0
+               : static_cast<int>(darkRow.rend() - last - (first - darkRow.begin()));
 }
 
 // FNV-1a over a control's pixels (with width, as far as that from its left): equal for the same
