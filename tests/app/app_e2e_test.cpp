@@ -136,7 +136,8 @@ enum class Op {
                    // at this DPI, kept for the run at 96 DPI
     Rescale,       // WM_DPICHANGED for value DPI to the current dialog (else the main window):
                    // it keeps its state and takes the layout of view text at that DPI, as
-                   // recorded by a fresh start at 144 DPI or before the change to 144
+                   // recorded by a fresh start at 144 DPI or before the change to 144 (no text:
+                   // the message is only sent, from the screen's DPI)
     GdiObjects,    // value 0: count the program's GDI objects; 1: the count is as then
 };
 
@@ -477,7 +478,9 @@ const std::vector<Scenario> kTourScenarios = {
       S(Op::Photograph, "section-restore"), S(Op::Section, kAbout), S(Op::Dialog, "About"),
       S(Op::Photograph, "about"), S(Op::Press, IDOK), S(Op::Menu, kSettingsItem),
       S(Op::Dialog, "Settings"), S(Op::Photograph, "settings"), S(Op::Press, IDCANCEL),
-      S(Op::Close)}},
+      // as if moved to a monitor of 144 DPI
+      S(Op::Section, kMiscellaneous), S(Op::Rescale, "", 144),
+      S(Op::Photograph, "section-options-changed-to-144dpi"), S(Op::Close)}},
 };
 
 // A request waits five seconds at most: with a silent service the window still comes, the update
@@ -747,6 +750,13 @@ void EndToEnd::RunDpiStep(const S& step) {
         return;
     }
     const bool to144 = step.value == 144;
+    if (step.text.empty()) {
+        const HDC screen = GetDC(nullptr);
+        const int screenDpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        SendDpiChange(window, static_cast<unsigned>(step.value), static_cast<unsigned>(screenDpi));
+        return;
+    }
     if (to144) {
         layoutAt96_[step.text] = SettledLayout(window);
     }
