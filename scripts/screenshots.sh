@@ -4,14 +4,15 @@
 # Windows draws them) while the end-to-end test's documentation tour (tests/app) walks through
 # them.
 #   scripts/screenshots.sh [OUTPUT_FOLDER] [DPI]      (default: docs/ at 96 DPI)
-# At another DPI only the options and Restore sections, the preview and About are taken, as
-# <view>-<DPI>dpi.png.
+# At 96 DPI the tour ends with the options section after WM_DPICHANGED to 144 DPI. At another DPI
+# only the options and Restore sections, the preview and About are taken, as <view>-<DPI>dpi.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-docs}")
 dpi=${2:-96}
 build=$(realpath -m build/windows)
-views=(license section-options section-privacy preview section-restore about settings)
+views=(license section-options section-privacy preview section-restore about settings
+       section-options-changed-to-144dpi)
 wanted=" ${views[*]} "
 suffix=
 if [ "$dpi" != 96 ]; then

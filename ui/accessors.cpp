@@ -45,13 +45,34 @@ void UIFontControl::SetFont(const UIFontSpec& spec) {
 
     auto found = fontCache.find(key);
     if (found == fontCache.end()) {
-        LOGFONTW description = MessageFontDescription();
+        LOGFONTW description = MessageFontDescription(dpi);
         description.lfHeight = height;
         description.lfWeight = spec.weight;
         BoundedCopyWide(description.lfFaceName, spec.faceName.c_str(), LF_FACESIZE);
-        found = fontCache.emplace(key, ui::FontHandle(CreateFontIndirectW(&description))).first;
+        found =
+            fontCache
+                .emplace(key, CachedFont{ui::FontHandle(CreateFontIndirectW(&description)), spec})
+                .first;
     }
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(found->second.Get()), TRUE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(found->second.font.Get()), TRUE);
+}
+
+void UIFontControl::RefreshFonts(HWND parent) {
+    const HWND current = hwnd;
+    // The old fonts stay until every control has let go of them.
+    const std::map<std::uint64_t, CachedFont> old = std::move(fontCache);
+    fontCache.clear();
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        const auto shown = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+        for (const auto& [key, cached] : old) {
+            if (cached.font.Get() == shown) {
+                hwnd = child;
+                SetFont(cached.spec);
+            }
+        }
+    }
+    hwnd = current;
 }
 
 namespace {
@@ -63,6 +84,12 @@ void RecordAnchor(std::map<HWND, AnchorRule>& anchors, HWND control, HWND owner,
     AnchorRule rule = flags;
     if (MeasureAnchorRule(control, owner, rule)) {
         anchors.emplace(control, rule);
+    }
+}
+
+void Remeasure(std::map<HWND, AnchorRule>& anchors, HWND owner) {
+    for (auto& [control, rule] : anchors) {
+        MeasureAnchorRule(control, owner, rule);
     }
 }
 
@@ -97,6 +124,10 @@ void UIButton::LayoutAnchors(const AnchorDelta& delta) const {
     }
 }
 
+void UIButton::RemeasureAnchors() {
+    Remeasure(anchors, owner);
+}
+
 void UIStatic::Anchor(bool top, bool right, bool bottom, bool left, bool half) {
     RecordAnchor(anchors, hwnd, owner, Flags(top, right, bottom, left, half));
 }
@@ -105,6 +136,10 @@ void UIStatic::LayoutAnchors(const AnchorDelta& delta) const {
     for (const auto& [control, rule] : anchors) {
         ApplyPlacement(control, PlaceStatic(rule, delta));
     }
+}
+
+void UIStatic::RemeasureAnchors() {
+    Remeasure(anchors, owner);
 }
 
 void UIStatic::AttachKeyboard(HWND icon) {

@@ -43,9 +43,16 @@ public:
     // Gives the current control a font made from the request at its parent's DPI. Fonts are made
     // once per distinct request and shared by every control this accessor serves.
     void SetFont(const UIFontSpec& spec);
+    // After a change of DPI: gives every child of parent that shows a font of this accessor its
+    // request again at the new DPI, and frees the fonts made for the old one.
+    void RefreshFonts(HWND parent);
 
 private:
-    std::map<std::uint64_t, ui::FontHandle> fontCache;
+    struct CachedFont {
+        ui::FontHandle font;
+        UIFontSpec spec;  // the request it was made for
+    };
+    std::map<std::uint64_t, CachedFont> fontCache;
 };
 
 class UIButton : public UIFontControl {
@@ -53,6 +60,8 @@ public:
     // Records where the current control is, for LayoutAnchors. A control keeps its first rule.
     void Anchor(bool top, bool right, bool bottom, bool left, bool half = false);
     void LayoutAnchors(const AnchorDelta& delta) const;
+    // Measures every rule again where its control is now (after a change of DPI).
+    void RemeasureAnchors();
     void SetOwner(HWND window) { owner = window; }
 
 private:
@@ -75,6 +84,7 @@ public:
 
     void Anchor(bool top, bool right, bool bottom, bool left, bool half = false);
     void LayoutAnchors(const AnchorDelta& delta) const;
+    void RemeasureAnchors();
     void SetOwner(HWND window) { owner = window; }
 
     static constexpr std::size_t kMaxMenuItems = 200;

@@ -15,7 +15,7 @@ UIControls::UIControls(HINSTANCE moduleInstance, HWND parentWindow, double scale
     : instance(moduleInstance),
       parent(parentWindow),
       toolbar(nullptr),
-      font(CreateMessageFont()),
+      font(CreateMessageFont(WindowDpi(parentWindow))),
       registry(8),
       currentSection(0),
       sectionOpened(false),
@@ -31,17 +31,27 @@ ControlHandle UIControls::Create(const std::string& name, const wchar_t* classNa
                                  const std::wstring& text, DWORD style, int x, int y, int width,
                                  int height, bool visibleInSection, int section, ControlKind kind) {
     const DWORD visibility = section < 1 ? WS_VISIBLE : 0;
-    HWND control = CreateWindowExW(
-        0, className, text.c_str(), WS_CHILD | visibility | style, ScaleValue(x, dpiScale),
-        ScaleValue(y, dpiScale), ScaleValue(width, dpiScale), ScaleValue(height, dpiScale), parent,
-        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nextId)), instance, nullptr);
+    const RECT design{x, y, width, height};
+    const RECT pixels = Pixels(design);
+    HWND control =
+        CreateWindowExW(0, className, text.c_str(), WS_CHILD | visibility | style, pixels.left,
+                        pixels.top, pixels.right, pixels.bottom, parent,
+                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nextId)), instance, nullptr);
     if (control == nullptr) {
         return ControlHandle{};
     }
+    const ControlRecord record{control, nextId, section, visibleInSection, kind, design};
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
     // A name that is already taken keeps its first record; this control still used an id.
-    registry.try_emplace(name, ControlRecord{control, nextId, section, visibleInSection, kind});
+    registry.try_emplace(name, record);
     return ControlHandle{control, nextId++};
+}
+
+// The one place where a control's design units become pixels (left, top, width, height), at
+// creation and after a change of DPI alike.
+RECT UIControls::Pixels(const RECT& design) const {
+    return RECT{ScaleValue(design.left, dpiScale), ScaleValue(design.top, dpiScale),
+                ScaleValue(design.right, dpiScale), ScaleValue(design.bottom, dpiScale)};
 }
 
 ControlHandle UIControls::AddCheckBox(const std::string& name, const std::wstring& text, int x,
@@ -76,18 +86,28 @@ ControlHandle UIControls::AddStatic(const std::string& name, const std::wstring&
     const DWORD style = iconId != 0 ? SS_ICON | SS_NOTIFY | WS_TABSTOP : SS_LEFT;
     const ControlHandle control = Create(name, L"Static", text, style, x, y, width, height,
                                          visibleInSection, section, ControlKind::StaticControl);
-    if (control.hwnd != nullptr && iconId != 0) {
-        // Loaded at the control's pixel size, so each DPI gets the picture drawn for it.
-        ui::IconHandle icon(static_cast<HICON>(
-            LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, ScaleValue(width, dpiScale),
-                       ScaleValue(height, dpiScale), LR_LOADTRANSPARENT)));
-        SendMessageW(control.hwnd, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon.Get()));
-        if (icon) {
-            staticIcons.push_back(std::move(icon));
-        }
-        UIStatic::AttachKeyboard(control.hwnd);
+    if (control.hwnd == nullptr || iconId == 0) {
+        return control;
     }
+    const auto found = registry.find(name);
+    if (found != registry.end() && found->second.hwnd == control.hwnd) {
+        found->second.iconId = iconId;
+        LoadStaticIcon(found->second);
+    }
+    UIStatic::AttachKeyboard(control.hwnd);
     return control;
+}
+
+// Loaded at the control's pixel size, so each DPI gets the picture drawn for it.
+void UIControls::LoadStaticIcon(const ControlRecord& record) {
+    const RECT pixels = Pixels(record.design);
+    ui::IconHandle icon(
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(record.iconId), IMAGE_ICON,
+                                      pixels.right, pixels.bottom, LR_LOADTRANSPARENT)));
+    SendMessageW(record.hwnd, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon.Get()));
+    if (icon) {
+        staticIcons.push_back(std::move(icon));
+    }
 }
 
 void UIControls::CreateToolbar(int iconSize, const std::uint32_t* iconIds, std::size_t count) {
@@ -103,23 +123,10 @@ void UIControls::CreateToolbar(int iconSize, const std::uint32_t* iconIds, std::
         return;
     }
     SendMessageW(toolbar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
-    const int size = ScaleValue(iconSize, dpiScale);
-    toolbarImages.Reset(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK | ILC_HIGHQUALITYSCALE,
-                                         static_cast<int>(count) + 1, 0));
-    for (std::size_t i = 0; i < count; ++i) {
-        // Loaded at the list's size, so each DPI gets the picture drawn for it. The list takes
-        // the icon's colour bitmap, alpha and all: the same picture as ImageList_ReplaceIcon
-        // gives, without drawing the icon, which costs start-up several milliseconds an icon.
-        const ui::IconHandle icon(static_cast<HICON>(
-            LoadImageW(instance, MAKEINTRESOURCEW(iconIds[i]), IMAGE_ICON, size, size, 0)));
-        ICONINFO parts{};
-        if (icon && GetIconInfo(icon.Get(), &parts)) {
-            const ui::BitmapHandle colour(parts.hbmColor);
-            const ui::BitmapHandle mask(parts.hbmMask);
-            ImageList_Add(toolbarImages.Get(), colour.Get(), nullptr);
-        }
-    }
-    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages.Get()));
+    toolbarIconSize = iconSize;
+    toolbarIconIds = iconIds;
+    toolbarIconCount = count;
+    LoadToolbarImages();
 
     TBBUTTON separator{};
     separator.fsState = TBSTATE_ENABLED;
@@ -155,6 +162,75 @@ ControlHandle UIControls::AddToolbarButton(const std::string& name, const std::w
                          ControlRecord{toolbar, nextId, -1, true, ControlKind::ToolbarButton});
     SendMessageW(toolbar, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
     return ControlHandle{toolbar, nextId++};
+}
+
+// A new image list at the current scale; the one it replaces goes once the toolbar has let go.
+void UIControls::LoadToolbarImages() {
+    const int size = ScaleValue(toolbarIconSize, dpiScale);
+    ui::ImageListHandle images(ImageList_Create(size, size,
+                                                ILC_COLOR32 | ILC_MASK | ILC_HIGHQUALITYSCALE,
+                                                static_cast<int>(toolbarIconCount) + 1, 0));
+    for (std::size_t i = 0; i < toolbarIconCount; ++i) {
+        // Loaded at the list's size, so each DPI gets the picture drawn for it. The list takes
+        // the icon's colour bitmap, alpha and all: the same picture as ImageList_ReplaceIcon
+        // gives, without drawing the icon, which costs start-up several milliseconds an icon.
+        const ui::IconHandle icon(static_cast<HICON>(
+            LoadImageW(instance, MAKEINTRESOURCEW(toolbarIconIds[i]), IMAGE_ICON, size, size, 0)));
+        ICONINFO parts{};
+        if (icon && GetIconInfo(icon.Get(), &parts)) {
+            const ui::BitmapHandle colour(parts.hbmColor);
+            const ui::BitmapHandle mask(parts.hbmMask);
+            ImageList_Add(images.Get(), colour.Get(), nullptr);
+        }
+    }
+    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.Get()));
+    toolbarImages = std::move(images);
+}
+
+void UIControls::Rescale(unsigned dpi) {
+    dpiScale = dpi / 96.0;
+    const ui::FontHandle oldFont = std::move(font);
+    font = CreateMessageFont(dpi);
+    // Controls with the default font take the new one; those with a font of their own get it
+    // made again below, from their accessor's request.
+    const auto takeFont = [&](HWND control) {
+        if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) == oldFont.Get()) {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+        }
+    };
+    takeFont(parent);
+    const std::vector<ui::IconHandle> oldIcons = std::move(staticIcons);
+    staticIcons.clear();
+    for (const auto& [name, record] : registry) {
+        if (record.kind == ControlKind::ToolbarButton) {
+            continue;
+        }
+        const RECT pixels = Pixels(record.design);
+        MoveWindow(record.hwnd, pixels.left, pixels.top, pixels.right, pixels.bottom, TRUE);
+        takeFont(record.hwnd);
+        if (record.iconId != 0) {
+            LoadStaticIcon(record);
+        }
+    }
+    if (toolbar != nullptr) {
+        LoadToolbarImages();
+        takeFont(toolbar);
+        SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+    }
+    for (UIFontControl* accessor :
+         {static_cast<UIFontControl*>(pushButtonAccessor.get()), editAccessor.get(),
+          static_cast<UIFontControl*>(staticAccessor.get())}) {
+        if (accessor != nullptr) {
+            accessor->RefreshFonts(parent);
+        }
+    }
+    // The anchor rules are taken where the controls now stand, at the reference size.
+    if (pushButtonAccessor) {
+        pushButtonAccessor->RemeasureAnchors();
+    }
+    if (staticAccessor) {
+        staticAccessor->RemeasureAnchors();
+    }
 }
 
 void UIControls::Reserve(std::size_t n) {

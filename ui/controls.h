@@ -21,6 +21,8 @@ struct ControlRecord {
     std::int32_t section = -1;  // -1: in no section, never hidden by ShowSection
     bool visibleInSection = true;
     ControlKind kind = ControlKind::PushButton;
+    RECT design{};             // left, top, width, height in design units
+    std::uint32_t iconId = 0;  // the icon of an icon static
 };
 
 class UIControls {
@@ -47,7 +49,7 @@ public:
                             int width, int height, bool visibleInSection, int section,
                             std::uint32_t iconId);
     // Makes the one toolbar (hidden until its count buttons were added) with icons of iconSize
-    // design units.
+    // design units. The table of icon ids must live as long as the window (a constant table).
     void CreateToolbar(int iconSize, const std::uint32_t* iconIds, std::size_t count);
     // A button showing only its icon; text is its tooltip and the name screen readers announce.
     ControlHandle AddToolbarButton(const std::string& name, const std::wstring& text = L"");
@@ -74,6 +76,10 @@ public:
 
     // Moves the anchored controls for the window's rectangle against its reference size.
     void LayoutAnchors(int referenceWidth, int referenceHeight, const RECT& windowRect);
+    // Lays every control out again for the DPI the parent now has (WM_DPICHANGED), as creation
+    // would have: places and sizes, fonts, pictures and anchor rules. The old fonts and pictures
+    // are freed. Anchored controls stand at their reference places until the next layout.
+    void Rescale(unsigned dpi);
 
     HWND Toolbar() const { return toolbar; }
     HFONT Font() const { return font.Get(); }
@@ -83,6 +89,9 @@ private:
                          const std::wstring& text, DWORD style, int x, int y, int width, int height,
                          bool visibleInSection, int section, ControlKind kind);
     const ControlRecord* Lookup(const std::string& name, ControlKind kind) const;
+    RECT Pixels(const RECT& design) const;
+    void LoadStaticIcon(const ControlRecord& record);
+    void LoadToolbarImages();
     template <typename Accessor>
     Accessor* PointAccessor(std::unique_ptr<Accessor>& slot, const std::string& name,
                             ControlKind kind);
@@ -104,6 +113,9 @@ private:
     std::uint32_t pendingToolbarButtons;
     std::uint16_t nextToolbarImage;
     std::uint32_t nextId;
+    int toolbarIconSize = 0;                        // design units
+    const std::uint32_t* toolbarIconIds = nullptr;  // the caller's constant table
+    std::size_t toolbarIconCount = 0;
     ui::ImageListHandle toolbarImages;        // the toolbar does not destroy its image list
     std::vector<ui::IconHandle> staticIcons;  // icon statics do not destroy their icons
 };

@@ -65,6 +65,8 @@ private:
                                             LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnInit(HWND dialog);
+    void MeasureDesign();
+    void OnDpiChanged(WPARAM wParam, const RECT& suggested);
     void OnCommandMessage(WPARAM wParam);
     void PaintImageFile(HDC hdc);
     void PaintBitmap(HDC hdc);
@@ -82,4 +84,10 @@ private:
     std::uint32_t paintIconHeight;
     std::uint32_t centerCount;
     ui::IconHandle icon;  // shown by the dialog, so kept until the object goes after it ended
+    // For laying the dialog out again at another DPI: the base units its items are placed with
+    // now, and the template's font.
+    SIZE baseUnits{};
+    LOGFONTW designFont{};
+    int designFontPoints = 0;
+    ui::FontHandle scaledFont;  // the items' font after a change of DPI; the dialog's own before
 };

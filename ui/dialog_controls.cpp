@@ -54,3 +54,13 @@ UIStatic* UIDialogControls::FindStatic(int itemId) {
 UIFontControl* UIDialogControls::FindLink(int itemId) {
     return Point(linkAccessor, ItemOfClass(itemId, L"SysLink"));
 }
+
+void UIDialogControls::RefreshFonts() {
+    for (UIFontControl* accessor :
+         {editAccessor.get(), static_cast<UIFontControl*>(staticAccessor.get()),
+          linkAccessor.get()}) {
+        if (accessor != nullptr) {
+            accessor->RefreshFonts(dialog);
+        }
+    }
+}

@@ -19,6 +19,8 @@ public:
     UIFontControl* FindEdit(int itemId);
     UIStatic* FindStatic(int itemId);
     UIFontControl* FindLink(int itemId);
+    // After a change of DPI: the fonts set through these accessors, made again for the new DPI.
+    void RefreshFonts();
 
 private:
     // The item when its window class is exactly className, else null.

@@ -8,16 +8,6 @@ namespace {
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 
-// The per-monitor DPI functions are looked up at run time, so the program still starts on
-// systems without them. Null when user32 lacks the function.
-template <typename Function>
-Function User32Entry(const char* name) {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    FARPROC address = user32 ? GetProcAddress(user32, name) : nullptr;
-    // Through the generic function pointer type, which every function pointer converts to.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
-}
-
 unsigned ScreenDpi() {
     HDC screen = GetDC(nullptr);
     if (screen == nullptr) {
@@ -28,12 +18,31 @@ unsigned ScreenDpi() {
     return dpi > 0 ? static_cast<unsigned>(dpi) : 0;
 }
 
+// The window property that holds the DPI a top-level window took from WM_DPICHANGED.
+constexpr wchar_t kDpiProperty[] = L"Quorvane.Dpi";
+
 }  // namespace
 
-unsigned WindowDpi(HWND window) {
+unsigned SystemDpiOf(HWND window) {
     static const auto entry = User32Entry<GetDpiForWindowFunction>("GetDpiForWindow");
     const unsigned dpi = entry != nullptr ? entry(window) : ScreenDpi();
     return dpi == 0 ? 96 : dpi;
+}
+
+// WM_DPICHANGED names the DPI to lay the window out for; what the system reports for the window
+// may lag behind it, so the recorded DPI counts first.
+unsigned WindowDpi(HWND window) {
+    const HWND topLevel = GetAncestor(window, GA_ROOT);
+    const auto recorded = reinterpret_cast<UINT_PTR>(GetPropW(topLevel, kDpiProperty));
+    return recorded != 0 ? static_cast<unsigned>(recorded) : SystemDpiOf(window);
+}
+
+void RecordWindowDpi(HWND topLevel, unsigned dpi) {
+    SetPropW(topLevel, kDpiProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(dpi)));
+}
+
+void ForgetWindowDpi(HWND topLevel) {
+    RemovePropW(topLevel, kDpiProperty);
 }
 
 double DpiScaleOf(HWND window) {
@@ -51,7 +60,7 @@ SIZE WindowSizeForClient(HWND window, int width, int height) {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     const auto extendedStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
     if (adjustForDpi != nullptr) {
-        adjustForDpi(&rect, style, FALSE, extendedStyle, WindowDpi(window));
+        adjustForDpi(&rect, style, FALSE, extendedStyle, SystemDpiOf(window));
     } else {
         AdjustWindowRectEx(&rect, style, FALSE, extendedStyle);
     }

@@ -56,16 +56,22 @@ std::uint64_t FontCacheKey(const std::wstring& faceName, std::int32_t height, st
     return hash;
 }
 
-LOGFONTW MessageFontDescription() {
+LOGFONTW MessageFontDescription(unsigned dpi) {
+    using ForDpiFunction = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+    static const auto forDpi = User32Entry<ForDpiFunction>("SystemParametersInfoForDpi");
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    const BOOL read =
+        forDpi != nullptr
+            ? forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)
+            : SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    if (!read) {
         return LOGFONTW{};
     }
     return metrics.lfMessageFont;
 }
 
-ui::FontHandle CreateMessageFont() {
-    const LOGFONTW description = MessageFontDescription();
+ui::FontHandle CreateMessageFont(unsigned dpi) {
+    const LOGFONTW description = MessageFontDescription(dpi);
     return ui::FontHandle(CreateFontIndirectW(&description));
 }

@@ -26,9 +26,10 @@ std::int32_t EffectiveFontHeight(std::int32_t requestedHeight, unsigned dpi);
 // 64-bit FNV-1a over the UTF-16LE bytes of faceName + decimal height + decimal weight.
 std::uint64_t FontCacheKey(const std::wstring& faceName, std::int32_t height, std::int32_t weight);
 
-// The system message font as SystemParametersInfoW(SPI_GETNONCLIENTMETRICS) reports it; a zeroed
+// The system message font at a DPI, as SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS)
+// reports it (SystemParametersInfoW on systems without it, which know one DPI only); a zeroed
 // description (the system's default font) when the call fails.
-LOGFONTW MessageFontDescription();
+LOGFONTW MessageFontDescription(unsigned dpi);
 
-// A new font of the system message font, without DPI adjustment.
-ui::FontHandle CreateMessageFont();
+// A new font of the system message font at a DPI, with no adjustment of our own.
+ui::FontHandle CreateMessageFont(unsigned dpi);

@@ -28,6 +28,8 @@ UICore::UICore(HINSTANCE moduleInstance, const std::wstring& title, int width, i
       hwnd(),
       lastCommandSource(nullptr),
       iconId(classIconId),
+      designWidth(width),
+      designHeight(height),
       minWidth(0),
       minHeight(0),
       closing(false) {
@@ -59,6 +61,7 @@ UICore::~UICore() {
         // The derived part is already gone: detach first, so that destroying the window from
         // here runs no hooks and posts no quit message.
         SetWindowLongPtrW(hwnd.Get(), GWLP_USERDATA, 0);
+        ForgetWindowDpi(hwnd.Get());
         if (MainWindowHandle == hwnd.Get()) {
             MainWindowHandle = nullptr;
         }
@@ -229,6 +232,11 @@ LRESULT UICore::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             OnSize();
             return 0;
+        case WM_DPICHANGED:
+            if (lParam != 0) {
+                OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
+            }
+            return 0;
         case WM_SHOWWINDOW:
             PostMessageW(hwnd.Get(), WM_UI_SHOWN, 0, 0);
             return 0;
@@ -278,8 +286,30 @@ void UICore::OnSize() {
     controls->LayoutAnchors(minWidth, minHeight, windowRect);
 }
 
+// The window moved to a monitor of another DPI (both halves of wParam hold it): everything that
+// creation scaled is scaled again, through the same rule, and the window takes the rectangle the
+// system suggests.
+void UICore::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
+    const unsigned dpi = LOWORD(wParam);
+    if (dpi == 0 || !controls) {
+        return;
+    }
+    RecordWindowDpi(hwnd.Get(), dpi);
+    UpdateDpiScale(hwnd.Get());
+    minWidth = ScaleValue(designWidth, DpiScale());
+    minHeight = ScaleValue(designHeight, DpiScale());
+    // The size first: the toolbar takes the width of the window it is laid out in.
+    SetWindowPos(hwnd.Get(), nullptr, suggested.left, suggested.top,
+                 suggested.right - suggested.left, suggested.bottom - suggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    controls->Rescale(dpi);
+    OnSize();
+    RedrawWindow(hwnd.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void UICore::OnNcDestroy() {
     // The system destroys the window now; the handle is no longer ours to release.
+    ForgetWindowDpi(hwnd.Get());
     SetWindowLongPtrW(hwnd.Get(), GWLP_USERDATA, 0);
     if (MainWindowHandle == hwnd.Get()) {
         MainWindowHandle = nullptr;

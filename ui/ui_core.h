@@ -85,6 +85,7 @@ private:
     bool RegisterWindowClass(std::uint32_t smallIconId);
     void OnCreate();
     void OnSize();
+    void OnDpiChanged(WPARAM wParam, const RECT& suggested);
     void OnNcDestroy();
 
     std::unique_ptr<UIControls> controls;
@@ -94,6 +95,8 @@ private:
     HWND lastCommandSource;         // not owned
     HWND focusedControl = nullptr;  // not owned: had the focus when the window was deactivated
     std::uint32_t iconId;
+    int designWidth;  // the window's outer size in design units
+    int designHeight;
     std::int32_t minWidth;
     std::int32_t minHeight;
     bool closing;

@@ -29,6 +29,7 @@
 #include "settings/product.h"
 #include "settings/settings_store.h"
 #include "settings/text_util.h"
+#include "tests/app/dpi_figures.h"
 #include "tests/app/program_driver.h"
 #include "tests/net/live_service.h"
 #include "tests/test_support.h"
@@ -130,6 +131,13 @@ enum class Op {
     TallAs,        // the last text line of control id is as tall as the first of control value
     Photograph,    // for the documentation only: the main window and the current dialog are view
                    // text (see scripts/screenshots.sh)
+    Record,        // the layout of the current dialog (else the main window) is that of view text
+                   // at this DPI, kept for the run at 96 DPI
+    Rescale,       // WM_DPICHANGED for value DPI to the current dialog (else the main window):
+                   // it keeps its state and takes the layout of view text at that DPI, as
+                   // recorded by a fresh start at 144 DPI or before the change to 144 (no text:
+                   // the message is only sent, from the screen's DPI)
+    GdiObjects,    // value 0: count the program's GDI objects; 1: the count is as then
 };
 
 // What Op::Picture names the missing-preview bitmap (IDB_NO_PREVIEW, from res/icons) by.
@@ -446,7 +454,9 @@ const std::vector<Scenario> kTourScenarios = {
       S(Op::Photograph, "section-restore"), S(Op::Section, kAbout), S(Op::Dialog, "About"),
       S(Op::Photograph, "about"), S(Op::Press, IDOK), S(Op::Menu, kSettingsItem),
       S(Op::Dialog, "Settings"), S(Op::Photograph, "settings"), S(Op::Press, IDCANCEL),
-      S(Op::Close)}},
+      // as if moved to a monitor of 144 DPI
+      S(Op::Section, kMiscellaneous), S(Op::Rescale, "", 144),
+      S(Op::Photograph, "section-options-changed-to-144dpi"), S(Op::Close)}},
 };
 
 // A request waits five seconds at most: with a silent service the window still comes, the update
@@ -475,30 +485,48 @@ const std::vector<Scenario> kHighDpiScenarios = {
     {"PreviewsComeFromTheWorkingFolderOrBesideTheProgram", {.ownFolder = true}, kPreviewSources},
 };
 
+// The views in which a change of DPI is checked, in a fresh start at 144 DPI and in one at 96:
+// the License notice, each page of the main window, About, Settings and a preview. view gives
+// the steps for one view.
+Steps DpiTour(Steps (*view)(const char* name)) {
+    return Steps{S(Op::Start), S(Op::Dialog, "License model")} + view("license") +
+           Steps{S(Op::Press, IDC_LICENSE_OK), S(Op::MainWindow),
+                 S(Op::Type, kEditorPath, "C:\\ed.exe")} +
+           view("options") + Steps{S(Op::Section, kPrivacy), S(Op::Visible, kGeolocation, 1)} +
+           view("privacy") + Steps{S(Op::Section, kRestoreSection), S(Op::Visible, kRestore, 1)} +
+           view("restore") + Steps{S(Op::Section, kAbout), S(Op::Dialog, "About")} + view("about") +
+           Steps{S(Op::Press, IDOK), S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings")} +
+           view("settings") +
+           Steps{S(Op::Press, IDCANCEL), S(Op::Section, kPrivacy), S(Op::Click, kInfo10),
+                 S(Op::Dialog, "Info - Disable WebRTC")} +
+           view("preview") + Steps{S(Op::Press, IDOK), S(Op::Close)};
+}
+
+const StartingState kDpiTourState{
+    .prefs = kTourPrefs, .noticeVersion = "", .noticeSuppressed = 0, .updateCheck = 0};
+
+const std::vector<Scenario> kFreshDpiScenarios = {
+    {"FreshStartLayoutIsRecorded", kDpiTourState,
+     DpiTour([](const char* name) { return Steps{S(Op::Record, name)}; })},
+};
+
+// To 144 DPI and back in every view; around the main window's round trip, no GDI object is left.
+const std::vector<Scenario> kDpiChangeScenarios = {
+    {"EveryWindowFollowsAChangeOfDpi", kDpiTourState, DpiTour([](const char* name) {
+         const Steps there = {S(Op::Rescale, name, 144), S(Op::Rescale, name, 96)};
+         return std::string(name) == "options"
+                    ? Steps{S(Op::GdiObjects, 0, 0)} + there + Steps{S(Op::GdiObjects, 0, 1)} +
+                          there + Steps{S(Op::GdiObjects, 0, 1)}
+                    : there;
+     })},
+};
+
 // The test prefix's stand-in browser (scripts/record-url.sh) appends the pages the program
 // opens to opened-pages.txt in the prefix; Z: is the root of the machine's file system.
 fs::path OpenedPagesFile() {
     std::wstring prefix;
     platform::GetEnvironment(L"WINEPREFIX", prefix);
     return fs::path(L"Z:" + prefix + L"/opened-pages.txt");
-}
-
-// The screen's pixels in rect, row by row, as 0x00RRGGBB (blue in the low byte).
-std::vector<COLORREF> ScreenPixels(const RECT& rect) {
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    std::vector<COLORREF> pixels(static_cast<std::size_t>(std::max(width * height, 0)));
-    const HDC screen = GetDC(nullptr), copy = CreateCompatibleDC(screen);
-    const HBITMAP shot = CreateCompatibleBitmap(screen, width, height);
-    const HGDIOBJ previous = SelectObject(copy, shot);
-    BitBlt(copy, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(copy, previous);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    GetDIBits(copy, shot, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(shot);
-    DeleteDC(copy);
-    ReleaseDC(nullptr, screen);
-    return pixels;
 }
 
 // How many pixels of a picture file differ from what the window's client area shows at its top
@@ -646,6 +674,7 @@ protected:
 
     void Run(const S& step);
     void Photograph(const std::string& view) const;
+    void RunDpiStep(const S& step);
 
     test::UserFolders folder_;
     fs::path program_path_ = ProgramUnderTest();
@@ -656,7 +685,64 @@ protected:
     std::unique_ptr<SilentService> silent_;
     std::chrono::steady_clock::time_point actedAt_;
     std::unique_ptr<void, decltype(&CloseHandle)> held_{nullptr, CloseHandle};  // Op::Put "held"
+    std::map<std::string, std::string> layoutAt96_;  // by view, before Op::Rescale to 144
+    long gdiObjects_ = 0;                            // Op::GdiObjects 0
 };
+
+// The fresh start's layouts at 144 DPI, one file per view.
+fs::path FreshLayoutFile(const std::string& view) {
+    return fs::path(QUORVANE_TEST_FRESH_LAYOUT) / (view + ".txt");
+}
+
+// The layout once painting has settled: two readings a moment apart agree.
+std::string SettledLayout(HWND window) {
+    std::string last;
+    std::string now = LayoutFigures(window);
+    for (int i = 0; i < 25 && now != last; ++i) {
+        Sleep(200);
+        last = now;
+        now = LayoutFigures(window);
+    }
+    return now;
+}
+
+void EndToEnd::RunDpiStep(const S& step) {
+    const HWND window =
+        dialog_ != nullptr && IsWindowVisible(dialog_) ? dialog_ : program_->MainWindow();
+    if (step.op == Op::GdiObjects) {
+        const long count = GdiObjectCount(window);
+        ASSERT_GT(count, 0) << "the GDI handle table cannot be read";
+        if (step.value == 0) {
+            gdiObjects_ = count;
+        } else {
+            EXPECT_EQ(count, gdiObjects_);
+        }
+        return;
+    }
+    if (step.op == Op::Record) {
+        fs::create_directories(FreshLayoutFile(step.text).parent_path());
+        test::WriteFileBytes(FreshLayoutFile(step.text), SettledLayout(window));
+        return;
+    }
+    const bool to144 = step.value == 144;
+    if (step.text.empty()) {
+        const HDC screen = GetDC(nullptr);
+        const int screenDpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        SendDpiChange(window, static_cast<unsigned>(step.value), static_cast<unsigned>(screenDpi));
+        return;
+    }
+    if (to144) {
+        layoutAt96_[step.text] = SettledLayout(window);
+    }
+    const std::string state = StateFigures(window);
+    SendDpiChange(window, static_cast<unsigned>(step.value), to144 ? 96 : 144);
+    const std::string wanted =
+        to144 ? test::ReadFileBytes(FreshLayoutFile(step.text)) : layoutAt96_[step.text];
+    ASSERT_FALSE(wanted.empty()) << "no layout of a fresh start for " << step.text;
+    EXPECT_EQ(SettledLayout(window), wanted) << step.text << " at " << step.value;
+    EXPECT_EQ(StateFigures(window), state) << step.text << " at " << step.value;
+}
 
 // With QUORVANE_PHOTOGRAPH set to a folder, hands the screen rectangles of the main window and
 // the current dialog to the photographer (scripts/photograph.sh) as <folder>\<view>.txt and
@@ -788,6 +874,11 @@ void EndToEnd::Run(const S& step) {
             return;
         case Op::Photograph:
             Photograph(step.text);
+            return;
+        case Op::Record:
+        case Op::Rescale:
+        case Op::GdiObjects:
+            RunDpiStep(step);
             return;
         case Op::Close:
             PostMessageW(program.MainWindow(), WM_CLOSE, 0, 0);
@@ -969,6 +1060,8 @@ INSTANTIATE_TEST_SUITE_P(Program, EndToEnd, ::testing::ValuesIn(kScenarios), Nam
 INSTANTIATE_TEST_SUITE_P(ServiceStopped, EndToEnd, ::testing::ValuesIn(kServiceStoppedScenarios),
                          NameOf);
 INSTANTIATE_TEST_SUITE_P(HighDpi, EndToEnd, ::testing::ValuesIn(kHighDpiScenarios), NameOf);
+INSTANTIATE_TEST_SUITE_P(FreshDpi, EndToEnd, ::testing::ValuesIn(kFreshDpiScenarios), NameOf);
+INSTANTIATE_TEST_SUITE_P(DpiChange, EndToEnd, ::testing::ValuesIn(kDpiChangeScenarios), NameOf);
 INSTANTIATE_TEST_SUITE_P(Documentation, EndToEnd, ::testing::ValuesIn(kTourScenarios), NameOf);
 
 }  // namespace

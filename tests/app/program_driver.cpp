@@ -1,6 +1,7 @@
 // The end-to-end driver: the process of the program under test and its top-level windows.
 #include "tests/app/program_driver.h"
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -52,6 +53,24 @@ std::wstring ClassOf(HWND window) {
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
     return name;
+}
+
+// The screen's pixels in rect, row by row, as 0x00RRGGBB (blue in the low byte).
+std::vector<COLORREF> ScreenPixels(const RECT& rect) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    std::vector<COLORREF> pixels(static_cast<std::size_t>(std::max(width * height, 0)));
+    const HDC screen = GetDC(nullptr), copy = CreateCompatibleDC(screen);
+    const HBITMAP shot = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ previous = SelectObject(copy, shot);
+    BitBlt(copy, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(copy, previous);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    GetDIBits(copy, shot, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(shot);
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    return pixels;
 }
 
 void Press(HWND dialog, int buttonId) {

@@ -8,11 +8,14 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 // A message to a window of another process, given up after five seconds.
 LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 std::wstring WindowText(HWND window);
 std::wstring ClassOf(HWND window);
+// The screen's pixels in rect, row by row, as 0x00RRGGBB (blue in the low byte).
+std::vector<COLORREF> ScreenPixels(const RECT& rect);
 // Presses the dialog's button with that id, as a click would.
 void Press(HWND dialog, int buttonId);
 // Presses a chord such as "Ctrl+Shift+Tab" or "Ctrl+2" (SendInput): the keys go down in order
