@@ -104,8 +104,6 @@ void MainWindow::ShowInfoCommand() {
     std::wstring title;
     if (const UIControl* box = registry.FindCheckBox("chb" + suffix)) {
         title = L" - " + box->Text();
-    } else if (const UIControl* radio = registry.FindRadioButton("rbtn" + suffix)) {
-        title = L" - " + radio->Text();
     } else if (const UIStatic* label = registry.FindStatic("lbl" + suffix)) {
         title = L" - " + label->Text();
     }

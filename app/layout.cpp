@@ -121,12 +121,12 @@ void MainWindow::BuildRestoreSection(UIControls& registry) {
     registry.AddStatic(controls::kRestoreTitle,
                        L"Restores all preferences changed by this software to their default "
                        L"value.",
-                       16, 120, 500, 25, true, 2, 0);
+                       16, 120, 500, 25, {.section = 2});
     registry.AddStatic(controls::kRestoreWarning,
                        L"Note: user.js will be deleted. If you have custom preferences in this "
                        L"file, they will be lost.\r\n\r\nMake a backup of your custom preferences "
                        L"before using this function.",
-                       16, 150, 500, 75, true, 2, 0);
+                       16, 150, 500, 75, {.section = 2});
     if (UIStatic* warning = registry.FindStatic(controls::kRestoreWarning)) {
         warning->SetFont(warningFont);
     }
@@ -136,26 +136,26 @@ void MainWindow::BuildRestoreSection(UIControls& registry) {
 }
 
 void MainWindow::BuildBottomControls(UIControls& registry) {
-    registry.AddStatic(controls::kSettingsIcon, L"Settings", 10, 534, 48, 48, true, -1,
-                       IDI_SETTINGS);
+    registry.AddStatic(controls::kSettingsIcon, L"Settings", 10, 534, 48, 48,
+                       {.iconId = IDI_SETTINGS});
     if (UIStatic* settings = registry.FindStatic(controls::kSettingsIcon)) {
         settings->AttachMenu();
         const ControlHandle settingsItem = settings->AddMenuItem(L"Settings");
         OnCommand(settingsItem, [this] { ShowSettingsCommand(); });
         const ControlHandle updateItem = settings->AddMenuItem(L"Check for update");
-        settings->Anchor(false, false, true, true);
+        settings->Anchor({.bottom = true, .left = true});
         OnCommand(updateItem, [this] { CheckUpdateCommand(); });
     }
-    const ControlHandle donate =
-        registry.AddStatic(controls::kDonateIcon, L"Donate", 85, 540, 72, 40, true, -1, IDI_DONATE);
+    const ControlHandle donate = registry.AddStatic(controls::kDonateIcon, L"Donate", 85, 540, 72,
+                                                    40, {.iconId = IDI_DONATE});
     if (UIStatic* donateIcon = registry.FindStatic(controls::kDonateIcon)) {
-        donateIcon->Anchor(false, false, true, true);
+        donateIcon->Anchor({.bottom = true, .left = true});
     }
     OnCommand(donate, [this] { DonateCommand(); });
     const ControlHandle apply =
         registry.AddPushButton(controls::kApplyButton, L"Apply", 713, 533, 150, 50, true, -1);
     if (UIButton* applyButton = registry.FindPushButton(controls::kApplyButton)) {
-        applyButton->Anchor(false, true, true, false);
+        applyButton->Anchor({.right = true, .bottom = true});
     }
     OnCommand(apply, [this] { ApplyCommand(); });
 }

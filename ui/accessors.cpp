@@ -77,11 +77,13 @@ void UIFontControl::RefreshFonts(HWND parent) {
 
 namespace {
 
-void RecordAnchor(std::map<HWND, AnchorRule>& anchors, HWND control, HWND owner, AnchorRule flags) {
+void RecordAnchor(std::map<HWND, AnchorRule>& anchors, HWND control, HWND owner,
+                  const AnchorEdges& edges) {
     if (anchors.count(control) != 0) {
         return;
     }
-    AnchorRule rule = flags;
+    AnchorRule rule;
+    rule.edges = edges;
     if (MeasureAnchorRule(control, owner, rule)) {
         anchors.emplace(control, rule);
     }
@@ -91,16 +93,6 @@ void Remeasure(std::map<HWND, AnchorRule>& anchors, HWND owner) {
     for (auto& [control, rule] : anchors) {
         MeasureAnchorRule(control, owner, rule);
     }
-}
-
-AnchorRule Flags(bool top, bool right, bool bottom, bool left, bool half) {
-    AnchorRule rule;
-    rule.top = top;
-    rule.right = right;
-    rule.bottom = bottom;
-    rule.left = left;
-    rule.half = half;
-    return rule;
 }
 
 constexpr UINT_PTR kMenuSubclassId = 1;
@@ -114,8 +106,8 @@ bool IsPressKey(WPARAM key) {
 
 }  // namespace
 
-void UIButton::Anchor(bool top, bool right, bool bottom, bool left, bool half) {
-    RecordAnchor(anchors, hwnd, owner, Flags(top, right, bottom, left, half));
+void UIButton::Anchor(const AnchorEdges& edges) {
+    RecordAnchor(anchors, hwnd, owner, edges);
 }
 
 void UIButton::LayoutAnchors(const AnchorDelta& delta) const {
@@ -128,8 +120,8 @@ void UIButton::RemeasureAnchors() {
     Remeasure(anchors, owner);
 }
 
-void UIStatic::Anchor(bool top, bool right, bool bottom, bool left, bool half) {
-    RecordAnchor(anchors, hwnd, owner, Flags(top, right, bottom, left, half));
+void UIStatic::Anchor(const AnchorEdges& edges) {
+    RecordAnchor(anchors, hwnd, owner, edges);
 }
 
 void UIStatic::LayoutAnchors(const AnchorDelta& delta) const {

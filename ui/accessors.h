@@ -58,7 +58,7 @@ private:
 class UIButton : public UIFontControl {
 public:
     // Records where the current control is, for LayoutAnchors. A control keeps its first rule.
-    void Anchor(bool top, bool right, bool bottom, bool left, bool half = false);
+    void Anchor(const AnchorEdges& edges);
     void LayoutAnchors(const AnchorDelta& delta) const;
     // Measures every rule again where its control is now (after a change of DPI).
     void RemeasureAnchors();
@@ -82,7 +82,7 @@ public:
     // Appends an item; returns {current control, item number from 1}, or {null, 0} past 200.
     ControlHandle AddMenuItem(const std::wstring& text);
 
-    void Anchor(bool top, bool right, bool bottom, bool left, bool half = false);
+    void Anchor(const AnchorEdges& edges);
     void LayoutAnchors(const AnchorDelta& delta) const;
     void RemeasureAnchors();
     void SetOwner(HWND window) { owner = window; }

@@ -22,38 +22,40 @@ AnchorDelta DeltaOf(std::int32_t referenceWidth, std::int32_t referenceHeight, c
 }
 
 AnchorPlacement PlaceStatic(const AnchorRule& rule, const AnchorDelta& delta) {
-    if (rule.right && rule.bottom) {
+    const AnchorEdges& edges = rule.edges;
+    if (edges.right && edges.bottom) {
         return MoveTo(rule, rule.x + delta.dx, rule.y + delta.dy, rule.width);
     }
-    if (rule.left && rule.bottom) {
+    if (edges.left && edges.bottom) {
         return MoveTo(rule, rule.x, rule.y + delta.dy, rule.width);
     }
     return Stay();
 }
 
 AnchorPlacement PlaceButton(const AnchorRule& rule, const AnchorDelta& delta) {
-    if (rule.half) {
-        if (rule.top || !rule.right || rule.bottom) {
+    const AnchorEdges& edges = rule.edges;
+    if (edges.half) {
+        if (edges.top || !edges.right || edges.bottom) {
             return Stay();
         }
-        if (rule.left) {
+        if (edges.left) {
             return MoveTo(rule, rule.x, rule.y, rule.width + delta.half);
         }
         return MoveTo(rule, rule.x + delta.half, rule.y, rule.width + delta.half);
     }
-    if (rule.right && rule.bottom && !rule.top && !rule.left) {
+    if (edges.right && edges.bottom && !edges.top && !edges.left) {
         return MoveTo(rule, rule.x + delta.dx, rule.y + delta.dy, rule.width);
     }
-    if (rule.left && rule.bottom) {
+    if (edges.left && edges.bottom) {
         return MoveTo(rule, rule.x, rule.y + delta.dy, rule.width);
     }
-    if (!rule.top && !rule.right) {
+    if (!edges.top && !edges.right) {
         return Stay();
     }
-    if (rule.right && rule.left && !rule.top && !rule.bottom) {
+    if (edges.right && edges.left && !edges.top && !edges.bottom) {
         return MoveTo(rule, rule.x, rule.y, rule.width + delta.dx);
     }
-    if (!rule.right) {
+    if (!edges.right) {
         return Stay();
     }
     return MoveTo(rule, rule.x + delta.half, rule.y, rule.width + delta.half);

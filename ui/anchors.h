@@ -7,16 +7,21 @@
 
 #include <cstdint>
 
-struct AnchorRule {
-    std::int32_t x = 0;  // position in the owner's client area when anchored, in pixels
-    std::int32_t y = 0;
-    std::int32_t width = 0;  // size when anchored
-    std::int32_t height = 0;
+// The window edges a control is anchored to, named at the call: Anchor({.right = true, ...}).
+struct AnchorEdges {
     bool top = false;
     bool right = false;
     bool bottom = false;
     bool left = false;
     bool half = false;  // push buttons only: take half of the width change
+};
+
+struct AnchorRule {
+    std::int32_t x = 0;  // position in the owner's client area when anchored, in pixels
+    std::int32_t y = 0;
+    std::int32_t width = 0;  // size when anchored
+    std::int32_t height = 0;
+    AnchorEdges edges;
 };
 
 // Where a control goes: moved is false when the rule leaves it alone.

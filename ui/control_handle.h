@@ -16,7 +16,6 @@ enum class ControlKind : std::int32_t {
     PushButton = 1,
     CheckBox = 2,
     EditBox = 3,
-    RadioButton = 6,  // nothing creates this kind; its lookup finds nothing
     StaticControl = 8,
     RichEdit = 9,       // dialog templates only
     DialogButton = 10,  // dialog templates only

@@ -80,12 +80,13 @@ void UIControls::AddEdit(const std::string& name, const std::wstring& text, int 
 }
 
 ControlHandle UIControls::AddStatic(const std::string& name, const std::wstring& text, int x, int y,
-                                    int width, int height, bool visibleInSection, int section,
-                                    std::uint32_t iconId) {
+                                    int width, int height, const StaticOptions& options) {
+    const std::uint32_t iconId = options.iconId;
     // A clickable icon takes part in Tab like a button; its text is what screen readers announce.
     const DWORD style = iconId != 0 ? SS_ICON | SS_NOTIFY | WS_TABSTOP : SS_LEFT;
-    const ControlHandle control = Create(name, L"Static", text, style, x, y, width, height,
-                                         visibleInSection, section, ControlKind::StaticControl);
+    const ControlHandle control =
+        Create(name, L"Static", text, style, x, y, width, height, options.visibleInSection,
+               options.section, ControlKind::StaticControl);
     if (control.hwnd == nullptr || iconId == 0) {
         return control;
     }
@@ -283,10 +284,6 @@ UIControl* UIControls::FindCheckBox(const std::string& name) {
 
 UIFontControl* UIControls::FindEdit(const std::string& name) {
     return PointAccessor(editAccessor, name, ControlKind::EditBox);
-}
-
-UIControl* UIControls::FindRadioButton(const std::string& name) {
-    return PointAccessor(radioButtonAccessor, name, ControlKind::RadioButton);
 }
 
 UIStatic* UIControls::FindStatic(const std::string& name) {

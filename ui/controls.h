@@ -15,6 +15,13 @@
 #include "ui/control_handle.h"
 #include "ui/handles.h"
 
+// What a static shows and where it belongs, named at the call: AddStatic(..., {.section = 2}).
+struct StaticOptions {
+    int section = -1;          // -1: in no section, never hidden by ShowSection
+    std::uint32_t iconId = 0;  // 0: a left-aligned text label; otherwise a clickable icon of it
+    bool visibleInSection = true;
+};
+
 struct ControlRecord {
     HWND hwnd = nullptr;  // not owned: destroyed with the parent window
     std::uint64_t id = 0;
@@ -44,10 +51,8 @@ public:
     // maxLength 0 allows 32767 characters.
     void AddEdit(const std::string& name, const std::wstring& text, int x, int y, int width,
                  int height, unsigned maxLength, bool visibleInSection, int section, bool readOnly);
-    // With iconId 0 a left-aligned text label; otherwise a clickable icon of that resource.
     ControlHandle AddStatic(const std::string& name, const std::wstring& text, int x, int y,
-                            int width, int height, bool visibleInSection, int section,
-                            std::uint32_t iconId);
+                            int width, int height, const StaticOptions& options);
     // Makes the one toolbar (hidden until its count buttons were added) with icons of iconSize
     // design units. The table of icon ids must live as long as the window (a constant table).
     void CreateToolbar(int iconSize, const std::uint32_t* iconIds, std::size_t count);
@@ -62,7 +67,6 @@ public:
     UIButton* FindPushButton(const std::string& name);
     UIControl* FindCheckBox(const std::string& name);
     UIFontControl* FindEdit(const std::string& name);
-    UIControl* FindRadioButton(const std::string& name);
     UIStatic* FindStatic(const std::string& name);
 
     // Shows the controls of section n (those with visibleInSection) and hides every other
@@ -104,7 +108,6 @@ private:
     std::unique_ptr<UIButton> pushButtonAccessor;
     std::unique_ptr<UIControl> checkBoxAccessor;
     std::unique_ptr<UIFontControl> editAccessor;
-    std::unique_ptr<UIControl> radioButtonAccessor;
     std::unique_ptr<UIStatic> staticAccessor;
     std::unordered_map<std::string, ControlRecord> registry;
     std::int32_t currentSection;

@@ -30,7 +30,7 @@ UIDialog::UIDialog(std::uint32_t templateResourceId)
       hwnd(nullptr),
       templateId(templateResourceId),
       closeOnClick(false),
-      paintMode(0),
+      paintMode(PaintMode::Nothing),
       paintImagePath(),
       paintResourceId(0),
       paintIconWidth(48),
@@ -52,17 +52,17 @@ void UIDialog::SetCloseOnClick() {
 }
 
 void UIDialog::SetPaintImageFile(const std::wstring& path) {
-    paintMode = 1;
+    paintMode = PaintMode::ImageFile;
     paintImagePath = path;
 }
 
 void UIDialog::SetPaintBitmap(std::uint32_t resourceId) {
-    paintMode = 2;
+    paintMode = PaintMode::BitmapResource;
     paintResourceId = resourceId;
 }
 
 void UIDialog::SetPaintIcon(std::uint32_t resourceId, std::uint32_t width, std::uint32_t height) {
-    paintMode = 3;
+    paintMode = PaintMode::IconResource;
     paintResourceId = resourceId;
     paintIconWidth = width;
     paintIconHeight = height;
@@ -199,7 +199,7 @@ void UIDialog::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
     scaledFont = std::move(font);  // the font before goes now that no item shows it
     RECT client{};
     GetClientRect(hwnd, &client);
-    if (paintMode != 1) {  // a picture file keeps the client area its own size
+    if (paintMode != PaintMode::ImageFile) {  // a picture file keeps the client area its own size
         client.right = rescale(client.right, false);
         client.bottom = rescale(client.bottom, true);
     }

@@ -72,12 +72,15 @@ private:
     void PaintBitmap(HDC hdc);
     void PaintIcon(HDC hdc);
 
+    // The one picture the dialog paints, if any.
+    enum class PaintMode { Nothing, ImageFile, BitmapResource, IconResource };
+
     std::unique_ptr<UIDialogControls> controls;
     HINSTANCE instance;
     HWND hwnd;  // not owned: the system destroys the dialog when it ends
     std::uint32_t templateId;
     bool closeOnClick;
-    std::uint32_t paintMode;  // 0 nothing, 1 image file, 2 bitmap resource, 3 icon resource
+    PaintMode paintMode;
     std::wstring paintImagePath;
     std::uint32_t paintResourceId;
     std::uint32_t paintIconWidth;

@@ -13,16 +13,16 @@ constexpr std::uint32_t kCenterLimit = 2;
 
 void UIDialog::PaintDialog(HDC hdc) {
     switch (paintMode) {
-        case 1:
+        case PaintMode::ImageFile:
             PaintImageFile(hdc);
             break;
-        case 2:
+        case PaintMode::BitmapResource:
             PaintBitmap(hdc);
             break;
-        case 3:
+        case PaintMode::IconResource:
             PaintIcon(hdc);
             break;
-        default:
+        case PaintMode::Nothing:
             break;
     }
 }

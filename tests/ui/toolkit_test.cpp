@@ -210,18 +210,17 @@ TEST_F(Toolkit, FailedCreationsAndTakenNamesLeaveTheRegistryConsistent) {
     EXPECT_EQ(Controls().FindCheckBox("chb0_0")->Handle(), first.hwnd);
     EXPECT_EQ(Controls().NameOf(twin.hwnd), "");
     EXPECT_EQ(Controls().FindPushButton("chb0_0"), nullptr) << "another kind finds nothing";
-    EXPECT_EQ(Controls().FindRadioButton("chb0_0"), nullptr);
     EXPECT_EQ(Controls().FindCheckBox("CHB0_0"), nullptr) << "names are case-sensitive";
     EXPECT_EQ(Controls().AddToolbarButton("acAbout").id, 0u) << "no toolbar, no button";
 
-    Controls().AddStatic("lbl2_1", std::wstring(1500, L'x'), 0, 0, 50, 20, true, 0, 0);
+    Controls().AddStatic("lbl2_1", std::wstring(1500, L'x'), 0, 0, 50, 20, {.section = 0});
     EXPECT_EQ(Controls().FindStatic("lbl2_1")->Text().size(), 1024u);
 }
 
 // A focused icon's focus rectangle is part of its every paint: repainting a corner of the icon
 // gives exactly the picture of a whole repaint.
 TEST_F(Toolkit, AFocusedIconShowsItsWholeFocusRectangleAfterAPartialRepaint) {
-    const HWND icon = Controls().AddStatic("i", L"", 0, 120, 48, 48, true, -1, IDI_SETTINGS).hwnd;
+    const HWND icon = Controls().AddStatic("i", L"", 0, 120, 48, 48, {.iconId = IDI_SETTINGS}).hwnd;
     window_->Show(SW_SHOWNORMAL);
     SendMessageW(window_->Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     const auto painted = [icon](const RECT* part) {
@@ -267,12 +266,8 @@ TEST(AnchorRules, PlaceEachControlFromItsStoredRule) {
     };
     for (const AnchorRow& row : rows) {
         const std::string flags = row.flags;
-        AnchorRule rule{100, 200, 80, 20};
-        rule.top = flags.find('t') != std::string::npos;
-        rule.right = flags.find('r') != std::string::npos;
-        rule.bottom = flags.find('b') != std::string::npos;
-        rule.left = flags.find('l') != std::string::npos;
-        rule.half = flags.find('h') != std::string::npos;
+        const auto has = [&flags](char flag) { return flags.find(flag) != std::string::npos; };
+        const AnchorRule rule{100, 200, 80, 20, {has('t'), has('r'), has('b'), has('l'), has('h')}};
         const int dy = row.dx < 0 ? 0 : 100;
         const AnchorDelta delta = DeltaOf(916, 640, RECT{10, 10, 926 + row.dx, 650 + dy});
         const AnchorPlacement at = row.button ? PlaceButton(rule, delta) : PlaceStatic(rule, delta);
