@@ -1,5 +1,6 @@
 // Drives the real Quorvane.exe from outside, as a user would: starts it, finds its windows and
-// talks to them with messages and key presses.
+// talks to them with messages and key presses; and reads its windows' layout, state and GDI
+// objects, for comparing the program after a change of DPI with a fresh start at that DPI.
 #pragma once
 
 #include <windows.h>
@@ -16,11 +17,33 @@ std::wstring WindowText(HWND window);
 std::wstring ClassOf(HWND window);
 // The screen's pixels in rect, row by row, as 0x00RRGGBB (blue in the low byte).
 std::vector<COLORREF> ScreenPixels(const RECT& rect);
+// The heights of the lines of dark text in the control, top to bottom, read from the screen: the
+// runs of rows that hold a dark pixel. A line cut by the control's bottom edge comes out short.
+std::vector<int> TextLineHeights(HWND control);
 // Presses the dialog's button with that id, as a click would.
 void Press(HWND dialog, int buttonId);
 // Presses a chord such as "Ctrl+Shift+Tab" or "Ctrl+2" (SendInput): the keys go down in order
 // and up in reverse. Named keys: Shift, Ctrl, Tab, Enter, Esc, Space.
 void PressKeys(const std::string& chord);
+
+// The window's client size, then one line per control in creation order: class, place and size
+// in the client area, whether it is visible, and the height of the text it shows (for the
+// toolbar its button size; for an icon, a checksum of its pixels instead).
+std::string LayoutFigures(HWND window);
+// The layout once painting has settled: two readings a moment apart agree.
+std::string SettledLayout(HWND window);
+
+// What a change of DPI must keep: per control its check, enabled and visible states and, for
+// an edit box, its text; and which control has the focus.
+std::string StateFigures(HWND window);
+
+// Sends WM_DPICHANGED for dpi, suggesting the window's rectangle grown by dpi / fromDpi about its
+// top left corner, as the system does when a window moves to a monitor of that DPI.
+void SendDpiChange(HWND window, unsigned dpi, unsigned fromDpi);
+
+// The GDI objects of the window's process, counted in the handle table its PEB names; -1 when
+// the table cannot be read.
+long GdiObjectCount(HWND window);
 
 class ProgramDriver {
 public:

@@ -281,11 +281,11 @@ TEST(AnchorRules, PlaceEachControlFromItsStoredRule) {
     }
 }
 
-TEST(FontHeights, TitlesKeepTheSizesDrawnFor120And144DpiAndTheRestScale) {
+// A height drawn for a DPI wins over scaling (-22 scales to -33 at 144); every other scales.
+TEST(FontHeights, TitlesKeepTheSizesDrawnForTheirDpiAndTheRestScale) {
     const int rows[][3] = {// requested height, DPI, height
-                           {-22, 120, -24}, {-22, 144, -30}, {-14, 120, -17}, {-14, 144, -21},
-                           {-12, 120, -15}, {-12, 144, -18}, {-22, 96, -22},  {-14, 192, -28},
-                           {-22, 168, -39}, {-23, 144, -35}};
+                           {-22, 144, -30}, {-12, 120, -15}, {-12, 144, -18}, {-22, 96, -22},
+                           {-14, 192, -28}, {-22, 168, -39}, {-23, 144, -35}};
     for (const auto& [requested, dpi, height] : rows) {
         EXPECT_EQ(EffectiveFontHeight(requested, static_cast<unsigned>(dpi)), height) << dpi;
     }
