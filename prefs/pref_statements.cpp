@@ -122,10 +122,6 @@ void AppendUtf8(std::string& out, std::uint32_t code) {
     out += utf8;
 }
 
-// Firefox skips one UTF-8 byte-order mark at the very start of a file; any other is an
-// unexpected character.
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
 class Tokenizer {
 public:
     explicit Tokenizer(std::string_view text)

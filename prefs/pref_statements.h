@@ -41,6 +41,10 @@ public:
     }
 };
 
+// Firefox skips one UTF-8 byte-order mark at the very start of a file; any other is an
+// unexpected character.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 // Reads text in one pass, as Firefox reads a user preference file: one leading UTF-8 byte-order
 // mark skipped, blanks and three kinds of comment between tokens, strings in either quote with
 // their escapes, the four statement keywords, values true, false, 32-bit whole numbers and

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "prefs/custom_statements.h"
 #include "prefs/file_dialogs.h"
 #include "prefs/pref_reader.h"
 #include "prefs/pref_writer.h"
@@ -34,6 +35,7 @@ std::string Pref(const std::string& name, const std::string& value) {
 
 const std::string kPathLine = Pref("view_source.editor.path", "\"\"");
 const std::string kOwn = Pref("my.own", "1");
+const std::string kMark = "\xEF\xBB\xBF";  // UTF-8 byte-order mark
 
 // A fake per-user data folder with Firefox's profile list and one default profile.
 class Engine : public ::testing::Test {
@@ -191,6 +193,18 @@ TEST_F(Engine, ParsingShowsTheValueFirefoxUses) {
              "C:\\AA\"\xC3\xA9\xF0\x9F\x98\x80"},
             {Pref(path, "\"p\""), Pref(path, "\"\""), path, 0, 1, ""},
             {"", "", path, 0, 0, ""},
+            // Byte-order marks and zero bytes: each row's files were given to Firefox ESR 153
+            // (headless), and the row holds what it then used for geo.enabled.
+            {kMark + Pref(geo, "false"), "", geo, 1, 1, ""},
+            {"", kMark + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", kMark + kMark + Pref(geo, "false"), geo, 0, 0, ""},  // the second is no blank
+            {"", Pref(geo, "false") + kMark + Pref(geo, "true"), geo, 1, 1, ""},
+            {"", Pref(geo, "false") + "\0"s + Pref(geo, "true"), geo, 1, 1, ""},
+            {"", "// a\0"s + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", "# a\0"s + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", "/* a\0 */"s + Pref(geo, "true") + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", "user_pref(\"geo.enabled\", \"a\0;\n"s + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", "user_pref(\"geo.enabled\", \"a\\\0\");"s + Pref(geo, "false"), geo, 1, 1, ""},
         };
     for (const auto& [prefs, user, name, flag, found, text] : cases) {
         ParsePreferences(prefs, user, misc_, privacy_);
@@ -198,6 +212,17 @@ TEST_F(Engine, ParsingShowsTheValueFirefoxUses) {
         EXPECT_EQ(Record(name.c_str()).found, found) << prefs << user;
         EXPECT_STREQ(Record(name.c_str()).current.text, text) << prefs << user;
     }
+}
+
+// Restore and the detector of the user's own statements read past a leading mark as Firefox
+// does; Restore keeps the mark.
+TEST(ByteOrderMark, RestoreAndTheOwnStatementDetectorReadPastIt) {
+    const std::string managed = kMark + Pref("geo.enabled", "false");
+    EXPECT_FALSE(HoldsForeignStatement(managed));
+    EXPECT_TRUE(HoldsForeignStatement(kMark + managed));
+    std::string kept(managed.size() + kOwn.size(), '\0');
+    kept.resize(RemoveManagedStatements(managed + kOwn, kept.data()));
+    EXPECT_EQ(kept, kMark + kOwn);
 }
 
 TEST_F(Engine, ReadsBothProfileFilesWholeAndNeverTouchesPending) {
@@ -370,9 +395,14 @@ TEST_F(Engine, EveryFileIsOldOrNewAndEveryFailureIsReported) {
             }
         }
     }
-    // Too large a prefs.js, kept out of the table: its trials would each write 16 MiB.
-    test::WriteFileBytes(ProfileFolder() / "prefs.js", std::string(kMaxProfileFileSize + 1, 'x'));
+    // Too large a prefs.js or user.js, kept out of the table: its trials would each write 16 MiB.
+    // Restore refuses the one; the other reads as empty, and Apply refuses to replace it.
+    const std::string tooLarge(kMaxProfileFileSize + 1, 'x');
+    test::WriteFileBytes(ProfileFolder() / "prefs.js", tooLarge);
     EXPECT_EQ(RestorePreferences(), kRestorePrefsTooLarge);
+    test::WriteFileBytes(ProfileFolder() / "user.js", tooLarge);
+    EXPECT_EQ(Apply(), 0);
+    EXPECT_EQ(test::ReadFileBytes(ProfileFolder() / "user.js"), tooLarge);
 }
 
 }  // namespace
