@@ -4,7 +4,8 @@
 A seeded generator writes prefs.js and user.js files full of what real profiles and hand-kept
 templates hold: comments of every kind (statements inside them and inside strings), duplicates
 and appended overrides, both quotes, escapes, odd blanks and every kind of line end, malformed
-statements, pref/sticky_pref/lockPref, the managed preferences and many made-up names. For each
+statements, pref/sticky_pref/lockPref, the managed preferences and many made-up names, and in
+every place byte-order marks, zero bytes, bytes that are no UTF-8 and line separators. For each
 pair, Firefox (headless, driven over its Marionette port) says which value it uses for every
 name, and pref_probe says what the reader makes of the same files; they must agree. Then the
 user.js that an Apply with every box left as read writes goes to Firefox in place of the old one:

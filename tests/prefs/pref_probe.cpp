@@ -2,7 +2,8 @@
 //   pref_probe PREFS USERJS NAMES APPLIED
 // prints, for each name of the file NAMES (one a line), the value the reader says Firefox uses:
 //   <name in hex> <type: none|bool|int|string> <value: 0/1, decimal, or hex bytes> <user> <locked>
-// and writes to APPLIED the user.js an Apply with every box left as read would write.
+// and writes to APPLIED the user.js an Apply with every box left as read would write (the old one
+// when that Apply would be refused).
 // On the default profile of the Firefox folder below APPDATA, as the program finds it:
 //   pref_probe locate         prints the path of its prefs.js ('/' separators)
 //   pref_probe tick-all PATH  applies every box ticked and the editor path PATH
