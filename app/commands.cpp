@@ -160,8 +160,8 @@ void MainWindow::ApplyCommand() {
     } else {
         const std::wstring target =
             ShowSaveFileDialog(Handle(), L"user", L"Preferences (*.js)", L"js");
-        if (!target.empty()) {
-            WritePreferences(target.c_str(), miscPrefs, privacyPrefs);
+        if (!target.empty() && WritePreferences(target.c_str(), miscPrefs, privacyPrefs) != 1) {
+            Tell(L"The preferences could not be saved to " + target + L".");
         }
     }
     usageApplied = true;
