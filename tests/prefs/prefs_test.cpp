@@ -12,6 +12,7 @@
 
 #include "prefs/custom_statements.h"
 #include "prefs/file_dialogs.h"
+#include "prefs/pending_values.h"
 #include "prefs/pref_reader.h"
 #include "prefs/pref_writer.h"
 #include "prefs/profile_file.h"
@@ -257,6 +258,20 @@ TEST_F(Engine, WritesChangedAndFoundPreferencesInCatalogueOrder) {
     SetPendingFlag(misc_[5], 1);
     EXPECT_NE(Statements().find(Pref("view_source.editor.path", "\"C:\\\\e.exe\"")),
               std::string::npos);
+}
+
+// An Apply takes the boxes and the path as shown; a path left as read is Firefox's value already
+// and is written back as read, whatever it holds, while the same text typed in is refused.
+TEST_F(Engine, AnEditorPathLeftAsReadIsWrittenBackAsRead) {
+    const std::string path = Pref("view_source.editor.path", "\"a\\\"b\\n\"");
+    ParsePreferences("", Pref("view_source.editor.external", "true") + path, misc_, privacy_);
+    ShownOptions shown = ShownAfterReading(misc_, privacy_);
+    ASSERT_EQ(TakePendingValues(shown, misc_, privacy_), EditorPathCheck::kSafe);
+    EXPECT_NE(Statements().find(path), std::string::npos) << Statements();
+    EXPECT_FALSE(PendingEditorPathIsUnsafe(misc_));
+    shown.editorPath = L"c\"d";
+    EXPECT_EQ(TakePendingValues(shown, misc_, privacy_), EditorPathCheck::kForbiddenCharacter);
+    EXPECT_NE(Statements().find(path), std::string::npos) << "a refused Apply changed nothing";
 }
 
 // An editor path may be written when no quote or control character could end the statement
