@@ -11,6 +11,7 @@
 #include "dialogs/settings_dialog.h"
 #include "net/net_client.h"
 #include "prefs/file_dialogs.h"
+#include "prefs/pending_values.h"
 #include "prefs/pref_reader.h"
 #include "prefs/pref_writer.h"
 #include "prefs/restore.h"
@@ -128,29 +129,18 @@ void MainWindow::BrowseEditorCommand() {
     }
 }
 
-// Copies the state of the check boxes and the editor path into the records' pending values. A
-// path the user.js statement cannot hold (see CheckEditorPath) is never taken: with the editor
-// switched on it refuses the whole Apply, leaves every pending value as it was and says why.
+// The check boxes and the editor path as shown, taken into the records' pending values.
 EditorPathCheck MainWindow::TakePendingValues() {
     UIControls& registry = *Controls();
-    const UIFontControl* edit = registry.FindEdit(kEditorPathOption.control);
-    const std::string path = edit != nullptr ? Utf16ToUtf8(edit->Text().c_str()) : "";
-    const UIControl* editorSwitch = registry.FindCheckBox(kEditorSwitchOption.control);
-    const EditorPathCheck pathCheck = CheckEditorPath(path.c_str());
-    const bool pathIsSafe = pathCheck == EditorPathCheck::kSafe;
-    if (!pathIsSafe && editorSwitch != nullptr && editorSwitch->IsChecked()) {
-        return pathCheck;
+    ShownOptions options;
+    for (std::size_t i = 0; i < kPrefOptionCount; ++i) {
+        const UIControl* box = registry.FindCheckBox(kPrefCatalogue[i].control);
+        options.checked[i] = box != nullptr && box->IsChecked();
     }
-    for (const PrefOption& option : kPrefCatalogue) {
-        PrefRecord& record = RecordOf(option, miscPrefs, privacyPrefs);
-        if (option.kind != PrefKind::Text) {
-            const UIControl* box = registry.FindCheckBox(option.control);
-            SetPendingFlag(record, box != nullptr && box->IsChecked() ? 1 : 0);
-        } else if (!path.empty() && pathIsSafe) {
-            SetPendingText(record, path.c_str());
-        }
+    if (const UIFontControl* edit = registry.FindEdit(kEditorPathOption.control)) {
+        options.editorPath = edit->Text();
     }
-    return EditorPathCheck::kSafe;
+    return ::TakePendingValues(options, miscPrefs, privacyPrefs);
 }
 
 void MainWindow::ApplyCommand() {
@@ -168,8 +158,8 @@ void MainWindow::ApplyCommand() {
     } else {
         const std::wstring target =
             ShowSaveFileDialog(Handle(), L"user", L"Preferences (*.js)", L"js");
-        if (!target.empty()) {
-            WritePreferences(target.c_str(), miscPrefs, privacyPrefs);
+        if (!target.empty() && WritePreferences(target.c_str(), miscPrefs, privacyPrefs) != 1) {
+            Tell(L"The preferences could not be saved to " + target + L".");
         }
     }
     usageApplied = true;

@@ -54,7 +54,7 @@ std::wstring BackupName(const wchar_t* path, const std::tm& day, int attempt) {
 
 bool HoldsForeignStatement(std::string_view text) {
     if (text.find('\0') != std::string_view::npos) {
-        return true;  // Firefox stops reading there; what follows is the user's all the same
+        return true;  // never written by this program; what Firefox leaves unread is kept too
     }
     ForeignStatementFinder finder;
     ReadStatements(text, finder);

@@ -7,7 +7,7 @@
 
 // True unless the text holds nothing but comments and user_pref statements for catalogue
 // preferences, as Firefox reads them. Anything else (another statement keyword, another name, a
-// malformed statement, text after a zero byte) counts as the user's own: when in doubt, the file
+// malformed statement, a zero byte anywhere) counts as the user's own: when in doubt, the file
 // is kept.
 bool HoldsForeignStatement(std::string_view text);
 

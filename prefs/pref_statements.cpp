@@ -14,6 +14,7 @@ namespace {
 
 enum class CharClass : std::uint8_t {
     kOther,  // not valid outside strings and comments
+    kZero,   // ends the text where a token would begin
     kSingle,
     kBlank,
     kLetter,
@@ -37,6 +38,7 @@ constexpr std::array<CharClass, 256> MakeCharClasses() {
     set("/", CharClass::kSlash);
     set("0123456789", CharClass::kDigit);
     set("#", CharClass::kHash);
+    classes[0] = CharClass::kZero;
     return classes;
 }
 
@@ -122,7 +124,8 @@ void AppendUtf8(std::string& out, std::uint32_t code) {
 
 class Tokenizer {
 public:
-    explicit Tokenizer(std::string_view text) : text_(text) {}
+    explicit Tokenizer(std::string_view text)
+        : text_(text), at_(text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0) {}
 
     std::size_t Position() const { return at_; }
 
@@ -161,6 +164,10 @@ public:
                 case CharClass::kOther:
                     token.kind = TokenKind::kError;
                     return token;
+                case CharClass::kZero:  // nothing after it is read: the text ends here
+                    text_ = text_.substr(0, token.begin);
+                    at_ = token.begin;
+                    break;
             }
         }
         Token end;
@@ -211,19 +218,26 @@ private:
         return overflow ? TokenKind::kError : TokenKind::kInt;
     }
 
-    // A line comment ends before its line end (CR, LF or CR LF), which is then a blank.
-    void SkipToLineEnd() {
+    // The distance from at_ to the first c before limit bytes, or limit.
+    std::size_t Distance(char c, std::size_t limit) const {
         const char* start = text_.data() + at_;
-        const std::size_t rest = text_.size() - at_;
-        const void* lf = std::memchr(start, '\n', rest);
-        const std::size_t toLf = lf ? static_cast<const char*>(lf) - start : rest;
-        const void* cr = std::memchr(start, '\r', toLf);
-        at_ += cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - start) : toLf;
+        const void* found = std::memchr(start, c, limit);
+        return found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - start)
+                                : limit;
     }
 
-    // After a '/': a line or block comment (true), or an error (false). An unfinished block
-    // comment runs to the end; a '/' before anything else takes that character with it unless
-    // it ends the line.
+    // A line comment ends before its line end (CR, LF or CR LF), which is then a blank, or with
+    // a zero byte, after which reading goes on.
+    void SkipToLineEnd() {
+        const std::size_t toLineEnd = Distance('\r', Distance('\n', text_.size() - at_));
+        const std::size_t toZero = Distance('\0', toLineEnd);
+        at_ += toZero < toLineEnd ? toZero + 1 : toLineEnd;
+    }
+
+    // After a '/': a line or block comment (true), or an error (false). A block comment that a
+    // zero byte comes before its end is an error that ends after that byte, an unfinished one
+    // runs to the end; a '/' before anything else takes that character with it unless it ends
+    // the line.
     bool SkipSlashComment() {
         if (Match('/')) {
             SkipToLineEnd();
@@ -231,6 +245,13 @@ private:
         }
         if (Match('*')) {
             const std::size_t close = text_.find("*/", at_);
+            const std::size_t toClose =
+                close == std::string_view::npos ? text_.size() - at_ : close - at_;
+            const std::size_t toZero = Distance('\0', toClose);
+            if (toZero < toClose) {
+                at_ += toZero + 1;
+                return false;
+            }
             at_ = close == std::string_view::npos ? text_.size() : close + 2;
             return close != std::string_view::npos;
         }
@@ -314,18 +335,13 @@ private:
 
     // A string after its opening quote. Without a backslash in it, its text is a view of the
     // file; otherwise it is decoded into buffer. A malformed escape spoils the string but reading
-    // goes on to its closing quote; a string that never closes runs to the end.
+    // goes on to its closing quote; a zero byte in it ends it as malformed, and reading goes on
+    // after that byte; a string that never closes runs to the end.
     bool TakeString(char quote, std::string& buffer, std::string_view& text) {
-        const char* start = text_.data() + at_;
-        const std::size_t rest = text_.size() - at_;
-        const void* close = std::memchr(start, quote, rest);
-        if (close == nullptr) {
-            at_ = text_.size();
-            return false;
-        }
-        const std::size_t length = static_cast<const char*>(close) - start;
-        if (std::memchr(start, '\\', length) == nullptr) {
-            text = std::string_view(start, length);
+        const std::size_t length = Distance(quote, text_.size() - at_);
+        if (at_ + length < text_.size() && Distance('\\', length) == length &&
+            Distance('\0', length) == length) {
+            text = text_.substr(at_, length);
             at_ += length + 1;
             return true;
         }
@@ -336,6 +352,9 @@ private:
             if (c == quote) {
                 text = buffer;
                 return good;
+            }
+            if (c == '\0') {
+                return false;
             }
             if (c != '\\') {
                 buffer += c;
@@ -479,10 +498,6 @@ bool PrefValueData::SameAs(const PrefValueData& other) const {
 }
 
 void ReadStatements(std::string_view text, StatementVisitor& visitor) {
-    const void* zero = std::memchr(text.data(), '\0', text.size());
-    if (zero != nullptr) {
-        text = text.substr(0, static_cast<const char*>(zero) - text.data());
-    }
     StatementParser(text, visitor).Run();
 }
 

@@ -41,10 +41,16 @@ public:
     }
 };
 
-// Reads text in one pass, as Firefox reads a user preference file: blanks and three kinds of
-// comment between tokens, strings in either quote with their escapes, the four statement
-// keywords, values true, false, 32-bit whole numbers and strings. After a malformed statement,
-// reading resumes after the next ';' token, as Firefox does. A zero byte ends the text.
+// Firefox skips one UTF-8 byte-order mark at the very start of a file; any other is an
+// unexpected character.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// Reads text in one pass, as Firefox reads a user preference file: one leading UTF-8 byte-order
+// mark skipped, blanks and three kinds of comment between tokens, strings in either quote with
+// their escapes, the four statement keywords, values true, false, 32-bit whole numbers and
+// strings. After a malformed statement, reading resumes after the next ';' token, as Firefox
+// does. A zero byte where a token would begin ends the text; one inside a token or comment ends
+// that (a block comment or a string as malformed) and reading goes on after it.
 void ReadStatements(std::string_view text, StatementVisitor& visitor);
 
 // Appends value in a form the reader gives back unchanged: true, false, a number, or a string in

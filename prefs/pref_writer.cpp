@@ -107,7 +107,9 @@ bool PendingEditorPathIsUnsafe(const PrefSection& misc) {
     static_assert(kEditorSwitchOption.section == 0 && kEditorPathOption.section == 0);
     const auto& editorSwitch = misc[static_cast<std::size_t>(kEditorSwitchOption.record)];
     const auto& editorPath = misc[static_cast<std::size_t>(kEditorPathOption.record)];
-    return editorSwitch.pending.flag == 1 && !IsSafeEditorPath(editorPath.pending.text);
+    return editorSwitch.pending.flag == 1 &&
+           std::strcmp(editorPath.pending.text, editorPath.current.text) != 0 &&
+           !IsSafeEditorPath(editorPath.pending.text);
 }
 
 void AppendBoolPrefLine(char* output, std::size_t capacity, const char* name, bool setLiteral) {

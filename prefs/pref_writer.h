@@ -26,7 +26,8 @@ EditorPathCheck CheckEditorPath(const char* utf8Path);
 // True when CheckEditorPath finds nothing against the path.
 bool IsSafeEditorPath(const char* utf8Path);
 
-// True when Apply would write the editor path and that path is not safe.
+// True when Apply would write an editor path other than the one read, and that path is not safe
+// (the one read is Firefox's value already, written back exactly).
 bool PendingEditorPathIsUnsafe(const PrefSection& misc);
 
 // Appends one statement line to output (capacity bytes):

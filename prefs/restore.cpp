@@ -38,7 +38,8 @@ bool AllBlank(std::string_view text) {
 // whole of its lines when nothing else stands on them.
 class ManagedStatementFinder : public StatementVisitor {
 public:
-    explicit ManagedStatementFinder(std::string_view text) : text_(text) {}
+    explicit ManagedStatementFinder(std::string_view text)
+        : text_(text), firstLine_(text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0) {}
 
     std::vector<std::pair<std::size_t, std::size_t>> drops;
 
@@ -50,7 +51,7 @@ public:
         std::size_t end = statement.end;
         const std::size_t lineStart = text_.find_last_of("\r\n", begin == 0 ? 0 : begin - 1);
         const std::size_t first =
-            lineStart == std::string_view::npos || begin == 0 ? 0 : lineStart + 1;
+            lineStart == std::string_view::npos || begin == 0 ? firstLine_ : lineStart + 1;
         const std::size_t lineEnd = std::min(text_.size(), text_.find_first_of("\r\n", end));
         if (AllBlank(text_.substr(first, begin - first)) &&
             AllBlank(text_.substr(end, lineEnd - end))) {
@@ -69,6 +70,7 @@ private:
     }
 
     std::string_view text_;
+    std::size_t firstLine_;  // where the first line begins: a leading mark stays
 };
 
 int ResultOf(FileReadResult read) {

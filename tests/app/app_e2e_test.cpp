@@ -89,7 +89,8 @@ enum class Op {
     Dialog,        // a dialog captioned text appears; it becomes the current dialog
     NoDialog,      // no dialog captioned text appears while the program settles
     Press,         // press button id of the current dialog; it closes
-    SaveAs,        // type the file name text into the current (save) dialog and save
+    SaveAs,        // type the file name text into the current (save) dialog and save (value 1:
+                   // the file exists, and replacing it is confirmed)
     Picture,       // the current dialog shows infos\<text>.png, pixel for pixel
     Click,         // click control id of the main window
     Section,       // click toolbar button id
@@ -303,6 +304,13 @@ const std::vector<Scenario> kScenarios = {
       S(Op::SetCheck, kGeolocation, 1), S(Op::Click, kApply), S(Op::Dialog, ""),
       S(Op::Press, IDCANCEL), S(Op::NoDialog, ""), S(Op::File, "-", kChosenFile),
       S(Op::Click, kApply), S(Op::Dialog, ""), S(Op::SaveAs, "chosen.js"),
+      S(Op::File,
+        "user_pref(\"view_source.editor.path\", \"\");\nuser_pref(\"geo.enabled\", false);\n",
+        kChosenFile),
+      // a file that cannot be replaced: the failure is told, naming it, and the file stays
+      S(Op::Put, "open", kChosenFile), S(Op::SetCheck, kGeolocation, 0), S(Op::Click, kApply),
+      S(Op::Dialog, ""), S(Op::SaveAs, "chosen.js", 1),
+      S(Op::Box, "The preferences could not be saved to *", IDOK),
       S(Op::File,
         "user_pref(\"view_source.editor.path\", \"\");\nuser_pref(\"geo.enabled\", false);\n",
         kChosenFile),
@@ -566,6 +574,20 @@ long PixelsDiffering(HWND window, const std::wstring& file, bool fillsExactly) {
     return differing;
 }
 
+// A visible window that owner owns (a message box it shows), or null.
+HWND OwnedWindow(HWND owner) {
+    std::pair<HWND, HWND> search{owner, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+            auto& [wanted, owned] = *reinterpret_cast<std::pair<HWND, HWND>*>(found);
+            owned =
+                IsWindowVisible(window) && GetWindow(window, GW_OWNER) == wanted ? window : nullptr;
+            return owned == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
 // Types the path into a file dialog's name box and presses its OK button.
 bool SaveAs(HWND fileDialog, const std::wstring& path) {
     HWND edit = nullptr;
@@ -798,10 +820,17 @@ void EndToEnd::Run(const S& step) {
             Press(dialog_, step.id);
             ASSERT_TRUE(WaitUntil([this] { return !IsWindowVisible(dialog_); }));
             return;
-        case Op::SaveAs:
+        case Op::SaveAs: {
             ASSERT_TRUE(SaveAs(dialog_, test::ToProgramPath(folder_.Path() / text)));
+            HWND prompt = nullptr;
+            ASSERT_TRUE(step.value == 0 ||
+                        WaitUntil([&] { return (prompt = OwnedWindow(dialog_)) != nullptr; }));
+            if (prompt != nullptr) {
+                Press(prompt, IDYES);
+            }
             ASSERT_TRUE(WaitUntil([this] { return !IsWindowVisible(dialog_); }));
             return;
+        }
         case Op::Click:
             if (ClassOf(control) == L"Static") {  // a clickable icon: press and release on it
                 PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, 0);

@@ -4,7 +4,8 @@
 A seeded generator writes prefs.js and user.js files full of what real profiles and hand-kept
 templates hold: comments of every kind (statements inside them and inside strings), duplicates
 and appended overrides, both quotes, escapes, odd blanks and every kind of line end, malformed
-statements, pref/sticky_pref/lockPref, the managed preferences and many made-up names. For each
+statements, pref/sticky_pref/lockPref, the managed preferences and many made-up names, and in
+every place byte-order marks, zero bytes, bytes that are no UTF-8 and line separators. For each
 pair, Firefox (headless, driven over its Marionette port) says which value it uses for every
 name, and pref_probe says what the reader makes of the same files; they must agree. Then the
 user.js that an Apply with every box left as read writes goes to Firefox in place of the old one:
@@ -37,6 +38,9 @@ MANAGED = [
     "browser.send_pings",
 ]
 MADE_UP = ["qv.n%d" % i for i in range(24)] + ["qv n%d" % i for i in range(8)]
+# A free port for each Firefox, set by Marionette from its environment at start-up, so the two
+# files under test stay exactly as written (a byte-order mark must be a file's first byte).
+PORT_OF_ITS_OWN = {"MOZ_MARIONETTE_PREF_STATE_ACROSS_RESTARTS": '{"marionette.port": 0}'}
 FIREFOX_TYPES = {0: "none", 32: "string", 64: "int", 128: "bool"}
 QUERY = """
 const out = {};
@@ -45,7 +49,7 @@ for (const n of arguments[0]) {
   let v = null;
   if (t == 128) v = Services.prefs.getBoolPref(n);
   else if (t == 64) v = Services.prefs.getIntPref(n);
-  else if (t == 32) v = Services.prefs.getStringPref(n);
+  else if (t == 32) v = Services.prefs.getCharPref(n);  // its bytes, each a character
   out[n] = [t, v, Services.prefs.prefHasUserValue(n), Services.prefs.prefIsLocked(n)];
 }
 return out;"""
@@ -66,15 +70,13 @@ class Firefox:
             if os.path.exists(os.path.join(self.profile, name)):
                 os.remove(os.path.join(self.profile, name))
         with open(os.path.join(self.profile, "prefs.js"), "wb") as f:
-            # A port of its own for each Firefox; a whole statement ahead of the file's own
-            # changes nothing in how Firefox reads the rest.
-            f.write(b'user_pref("marionette.port", 0);\n' + prefs)
+            f.write(prefs)
         with open(os.path.join(self.profile, "user.js"), "wb") as f:
             f.write(user)
         process = subprocess.Popen(
             ["firefox-esr", "--headless", "--no-remote", "--marionette",
              "-remote-allow-system-access", "-profile", self.profile, "about:blank"],
-            env=dict(os.environ, HOME=self.home, MOZ_HEADLESS="1"),
+            env=dict(os.environ, HOME=self.home, MOZ_HEADLESS="1", **PORT_OF_ITS_OWN),
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             return self._ask(names)
@@ -126,7 +128,7 @@ def from_firefox(answer):
     elif kind == "int":
         value = str(value)
     elif kind == "string":
-        value = "x" + value.encode("utf-8").hex()
+        value = "x" + value.encode("latin-1").hex()
     else:
         value = "-"
     return (kind, value, int(user), int(locked))
@@ -216,24 +218,34 @@ def check_real_profiles(probe, work):
 
 # ---- The generator ----------------------------------------------------------------------------
 
+# Characters a reader may take for something else: a byte-order mark, a zero byte, bytes that are
+# no UTF-8 (written through surrogateescape), and the Unicode line separators.
+ODD = ["\ufeff", "\0", "\udcff", "\udce2\udc82", "\udcc3", "\u2028", "\u0085"]
+
+
 class Generator:
     def __init__(self, seed):
         self.r = random.Random(seed)
         self.eol = self.r.choice(["\n", "\r\n", "\r", None])  # None: every line end mixed
+        self.odd_rate = self.r.choice([0, 0.003, 0.02])  # how often an odd character comes in
 
     def line_end(self):
         return self.eol or self.r.choice(["\n", "\r\n", "\r"])
 
+    def odd(self, rate=1.0):
+        return self.r.choice(ODD) if self.r.random() < self.odd_rate * rate else ""
+
     def blank(self, lines=True):
         pick = self.r.random()
         if pick < 0.55:
-            return self.r.choice(["", " ", "", "  "])
+            return self.r.choice(["", " ", "", "  "]) + self.odd(0.2)
         if pick < 0.75:
-            return self.r.choice(["\t", " \v", "\f ", " /* note */ "])
+            return self.r.choice(["\t", " \v", "\f ", " /* note%s */ " % self.odd(20)])
         if not lines:
             return " "
-        return self.r.choice([self.line_end(), "/* a\r\nblock */", "// c" + self.line_end(),
-                              "# c" + self.line_end(), self.line_end() + "  "])
+        return self.r.choice([self.line_end(), "/* a\r\nblock%s */" % self.odd(20),
+                              "// c%s" % self.odd(20) + self.line_end(),
+                              "# c%s" % self.odd(20) + self.line_end(), self.line_end() + "  "])
 
     def text(self, q):
         """A string literal in quote q, with escapes of every kind, some of them malformed."""
@@ -253,6 +265,8 @@ class Generator:
                                             "\\ud800", "\\ud800\\u0041", "\\ud800x"]))
             elif pick < 0.8:
                 parts.append(self.r.choice(["\n", "\r\n", '"' if q == "'" else "'"]))
+            elif pick < 0.85:
+                parts.append(self.odd(10) + self.r.choice(["", "\\" + self.odd(5)]))
             else:
                 parts.append('user_pref("geo.enabled", false);'.replace(q, "\\" + q))
         return q + "".join(parts) + q
@@ -261,7 +275,7 @@ class Generator:
         q = self.r.choice(['"', '"', "'"])
         if self.r.random() < 0.15:
             name = name.replace(".", "\\x2e", 1)
-        return q + name + q
+        return q + name + self.odd(0.2) + q
 
     def value(self, name):
         if name == "view_source.editor.path" and self.r.random() < 0.7:
@@ -303,23 +317,28 @@ class Generator:
     def entry(self, user_file):
         name = self.pick_name()
         pick = self.r.random()
+        # An odd character in a comment may end it early, before a statement then read.
         if pick < 0.08:
-            return "// " + self.statement("user_pref", name, lines=False)
+            return "// " + self.odd(10) + self.statement("user_pref", name, lines=False)
         if pick < 0.12:
-            return "# " + self.statement("user_pref", name, lines=False)
+            return "# " + self.odd(10) + self.statement("user_pref", name, lines=False)
         if pick < 0.18:
-            return "/* " + self.statement("user_pref", name).replace("*/", "") + " */"
-        return self.statement(self.keyword(user_file), name)
+            return "/* " + self.odd(10) + self.statement("user_pref", name).replace("*/", "") + " */"
+        return self.odd(0.5) + self.statement(self.keyword(user_file), name)
 
     def file(self, count, user_file, header):
-        out = header + self.line_end()
+        out = self.r.choice(["\ufeff"] * 3 + ["\ufeff\ufeff", " \ufeff"] + [""] * 15)
+        out += header + self.line_end()
         for _ in range(count):
             out += self.entry(user_file) + self.r.choice([self.line_end(), " ", self.line_end()])
         if self.r.random() < 0.04:
             out += "\0" + self.entry(user_file)
         if self.r.random() < 0.04:
             out += self.r.choice(['user_pref("qv.n1", "unended', "/* unended", "user_pref("])
-        return out.encode("utf-8")
+        if self.r.random() < 0.1:  # the last statement without its line end, or without its ';'
+            last = self.entry(user_file)
+            out += last[:len(last) - self.r.choice([0, 1, 2])]
+        return out.encode("utf-8", "surrogateescape")
 
     def profile(self):
         prefs = self.file(30, False, "// Mozilla User Preferences")
@@ -336,6 +355,15 @@ FIXED = [
     (b'lockPref("qv.n0", 1);\nuser_pref("qv.n0", "a");\nuser_pref("qv.n1", true);\n',
      b'user_pref("read plugins", 3);\nlockPref("read plugins", true);\nuser_pref("qv.n1", 2);\n'
      b'lockPref("qv.n1", 7);\n'),
+    # A leading byte-order mark is skipped. A zero byte ends a comment and reading goes on after
+    # it, ends a block comment or a string as malformed (reading resumes after the next ';'
+    # token), and where a token would begin it ends the file.
+    (b'\xef\xbb\xbfuser_pref("geo.enabled", false);\n// note\0user_pref("dom.battery.enabled", '
+     b'false);\nuser_pref("qv.n2", "a\0b"); user_pref("qv.n3", 1);\n/* x\0 */ user_pref("qv.n5", '
+     b'3); user_pref("browser.send_pings", true);\n',
+     b'\xef\xbb\xbfuser_pref("media.peerconnection.enabled", false);\r\n# c\0user_pref("qv.n6", '
+     b'"p\\\0q");\r\nuser_pref("browser.search.openintab", true);\0user_pref("geo.enabled", '
+     b'true);\n'),
 ]
 
 

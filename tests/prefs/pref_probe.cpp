@@ -2,7 +2,8 @@
 //   pref_probe PREFS USERJS NAMES APPLIED
 // prints, for each name of the file NAMES (one a line), the value the reader says Firefox uses:
 //   <name in hex> <type: none|bool|int|string> <value: 0/1, decimal, or hex bytes> <user> <locked>
-// and writes to APPLIED the user.js an Apply with every box left as read would write.
+// and writes to APPLIED the user.js an Apply with every box left as read would write (the old one
+// when that Apply would be refused).
 // On the default profile of the Firefox folder below APPDATA, as the program finds it:
 //   pref_probe locate         prints the path of its prefs.js ('/' separators)
 //   pref_probe tick-all PATH  applies every box ticked and the editor path PATH
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "prefs/pending_values.h"
 #include "prefs/pref_reader.h"
 #include "prefs/pref_writer.h"
 #include "prefs/profile_locator.h"
@@ -52,16 +54,11 @@ void PrintResolved(const ResolvedPref& pref) {
                 pref.hasUser ? 1 : 0, pref.locked ? 1 : 0);
 }
 
-// The boxes and the editor path as the main window shows them after reading, taken back as Apply
-// takes them.
-void LeaveEveryBoxAsRead(PrefSection& misc, PrefSection& privacy) {
-    for (const PrefOption& option : kPrefCatalogue) {
-        PrefRecord& record = RecordOf(option, misc, privacy);
-        SetPendingFlag(record, record.current.flag);
-        if (record.current.text[0] != '\0' && option.kind == PrefKind::Text) {
-            SetPendingText(record, record.current.text);
-        }
-    }
+// An Apply with every box and the editor path left as the main window shows them after reading;
+// false when it would be refused.
+bool LeaveEveryBoxAsRead(PrefSection& misc, PrefSection& privacy) {
+    return TakePendingValues(ShownAfterReading(misc, privacy), misc, privacy) ==
+           EditorPathCheck::kSafe;
 }
 
 // The modes that work on the default profile; -1 for another mode.
@@ -122,9 +119,12 @@ int main(int argc, char** argv) {
     }
     PrefSection misc{}, privacy{};
     ParsePreferences(prefs, user, misc, privacy);
-    LeaveEveryBoxAsRead(misc, privacy);
-    char applied[kPrefOutputCapacity] = "";
-    AppendStatements(applied, misc, privacy);
+    std::string applied = user;  // a refused Apply writes nothing
+    if (LeaveEveryBoxAsRead(misc, privacy) && !PendingEditorPathIsUnsafe(misc)) {
+        char statements[kPrefOutputCapacity] = "";
+        AppendStatements(statements, misc, privacy);
+        applied = statements;
+    }
     std::ofstream(argv[4], std::ios::binary) << applied;
     return 0;
 }

@@ -10,7 +10,9 @@
 #include <tuple>
 #include <vector>
 
+#include "prefs/custom_statements.h"
 #include "prefs/file_dialogs.h"
+#include "prefs/pending_values.h"
 #include "prefs/pref_reader.h"
 #include "prefs/pref_writer.h"
 #include "prefs/profile_file.h"
@@ -34,6 +36,7 @@ std::string Pref(const std::string& name, const std::string& value) {
 
 const std::string kPathLine = Pref("view_source.editor.path", "\"\"");
 const std::string kOwn = Pref("my.own", "1");
+const std::string kMark = "\xEF\xBB\xBF";  // UTF-8 byte-order mark
 
 // A fake per-user data folder with Firefox's profile list and one default profile.
 class Engine : public ::testing::Test {
@@ -191,6 +194,18 @@ TEST_F(Engine, ParsingShowsTheValueFirefoxUses) {
              "C:\\AA\"\xC3\xA9\xF0\x9F\x98\x80"},
             {Pref(path, "\"p\""), Pref(path, "\"\""), path, 0, 1, ""},
             {"", "", path, 0, 0, ""},
+            // Byte-order marks and zero bytes: each row's files were given to Firefox ESR 153
+            // (headless), and the row holds what it then used for geo.enabled.
+            {kMark + Pref(geo, "false"), "", geo, 1, 1, ""},
+            {"", kMark + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", kMark + kMark + Pref(geo, "false"), geo, 0, 0, ""},  // the second is no blank
+            {"", Pref(geo, "false") + kMark + Pref(geo, "true"), geo, 1, 1, ""},
+            {"", Pref(geo, "false") + "\0"s + Pref(geo, "true"), geo, 1, 1, ""},
+            {"", "// a\0"s + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", "# a\0"s + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", "/* a\0 */"s + Pref(geo, "true") + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", "user_pref(\"geo.enabled\", \"a\0;\n"s + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", "user_pref(\"geo.enabled\", \"a\\\0\");"s + Pref(geo, "false"), geo, 1, 1, ""},
         };
     for (const auto& [prefs, user, name, flag, found, text] : cases) {
         ParsePreferences(prefs, user, misc_, privacy_);
@@ -198,6 +213,17 @@ TEST_F(Engine, ParsingShowsTheValueFirefoxUses) {
         EXPECT_EQ(Record(name.c_str()).found, found) << prefs << user;
         EXPECT_STREQ(Record(name.c_str()).current.text, text) << prefs << user;
     }
+}
+
+// Restore and the detector of the user's own statements read past a leading mark as Firefox
+// does; Restore keeps the mark.
+TEST(ByteOrderMark, RestoreAndTheOwnStatementDetectorReadPastIt) {
+    const std::string managed = kMark + Pref("geo.enabled", "false");
+    EXPECT_FALSE(HoldsForeignStatement(managed));
+    EXPECT_TRUE(HoldsForeignStatement(kMark + managed));
+    std::string kept(managed.size() + kOwn.size(), '\0');
+    kept.resize(RemoveManagedStatements(managed + kOwn, kept.data()));
+    EXPECT_EQ(kept, kMark + kOwn);
 }
 
 TEST_F(Engine, ReadsBothProfileFilesWholeAndNeverTouchesPending) {
@@ -232,6 +258,20 @@ TEST_F(Engine, WritesChangedAndFoundPreferencesInCatalogueOrder) {
     SetPendingFlag(misc_[5], 1);
     EXPECT_NE(Statements().find(Pref("view_source.editor.path", "\"C:\\\\e.exe\"")),
               std::string::npos);
+}
+
+// An Apply takes the boxes and the path as shown; a path left as read is Firefox's value already
+// and is written back as read, whatever it holds, while the same text typed in is refused.
+TEST_F(Engine, AnEditorPathLeftAsReadIsWrittenBackAsRead) {
+    const std::string path = Pref("view_source.editor.path", "\"a\\\"b\\n\"");
+    ParsePreferences("", Pref("view_source.editor.external", "true") + path, misc_, privacy_);
+    ShownOptions shown = ShownAfterReading(misc_, privacy_);
+    ASSERT_EQ(TakePendingValues(shown, misc_, privacy_), EditorPathCheck::kSafe);
+    EXPECT_NE(Statements().find(path), std::string::npos) << Statements();
+    EXPECT_FALSE(PendingEditorPathIsUnsafe(misc_));
+    shown.editorPath = L"c\"d";
+    EXPECT_EQ(TakePendingValues(shown, misc_, privacy_), EditorPathCheck::kForbiddenCharacter);
+    EXPECT_NE(Statements().find(path), std::string::npos) << "a refused Apply changed nothing";
 }
 
 // An editor path may be written when no quote or control character could end the statement
@@ -370,9 +410,14 @@ TEST_F(Engine, EveryFileIsOldOrNewAndEveryFailureIsReported) {
             }
         }
     }
-    // Too large a prefs.js, kept out of the table: its trials would each write 16 MiB.
-    test::WriteFileBytes(ProfileFolder() / "prefs.js", std::string(kMaxProfileFileSize + 1, 'x'));
+    // Too large a prefs.js or user.js, kept out of the table: its trials would each write 16 MiB.
+    // Restore refuses the one; the other reads as empty, and Apply refuses to replace it.
+    const std::string tooLarge(kMaxProfileFileSize + 1, 'x');
+    test::WriteFileBytes(ProfileFolder() / "prefs.js", tooLarge);
     EXPECT_EQ(RestorePreferences(), kRestorePrefsTooLarge);
+    test::WriteFileBytes(ProfileFolder() / "user.js", tooLarge);
+    EXPECT_EQ(Apply(), 0);
+    EXPECT_EQ(test::ReadFileBytes(ProfileFolder() / "user.js"), tooLarge);
 }
 
 }  // namespace
