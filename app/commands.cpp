@@ -21,10 +21,7 @@
 
 namespace {
 
-constexpr int kRestoreSection = 2;
 constexpr std::size_t kInfoPrefixLength = sizeof controls::kInfoButtonPrefix - 1;
-constexpr unsigned kMessageOkCancel = 1;  // MB_OKCANCEL
-constexpr int kAnswerOk = 1;              // IDOK
 
 // Why Apply refused the editor path.
 const wchar_t* EditorPathRefusal(EditorPathCheck check) {
@@ -53,7 +50,7 @@ void MainWindow::SelectSectionCommand(int section) {
         button->Select();
     }
     if (UIButton* apply = registry.FindPushButton(controls::kApplyButton)) {
-        apply->Enable(section != kRestoreSection);
+        apply->Enable(section != controls::kRestoreSection);
     }
     FocusFirstControl(true);  // the focus may have gone with the section that was hidden
 }
@@ -105,8 +102,6 @@ void MainWindow::ShowInfoCommand() {
     std::wstring title;
     if (const UIControl* box = registry.FindCheckBox("chb" + suffix)) {
         title = L" - " + box->Text();
-    } else if (const UIStatic* label = registry.FindStatic("lbl" + suffix)) {
-        title = L" - " + label->Text();
     }
     const std::size_t underscore = suffix.find('_');
     if (underscore == std::string::npos) {
@@ -149,9 +144,10 @@ void MainWindow::ApplyCommand() {
         return;
     }
     if (firefoxInstalled) {
+        const ProfileFolder profile = ProfileFolder::Locate();
         std::wstring backup;
-        const int written = WritePreferences(nullptr, miscPrefs, privacyPrefs, &backup);
-        ReadPreferences(miscPrefs, privacyPrefs);
+        const int written = WritePreferences(profile, miscPrefs, privacyPrefs, &backup);
+        ReadPreferences(miscPrefs, privacyPrefs, profile);
         Tell(written == 1 ? L"Restart of Firefox is required for changes to take effect." +
                                 BackupNote(backup)
                           : L"The preferences could not be saved to user.js.");
@@ -166,16 +162,16 @@ void MainWindow::ApplyCommand() {
 }
 
 void MainWindow::RestoreCommand() {
-    if (Tell(L"Firefox have to be closed before restoring preferences.", kMessageOkCancel) !=
-        kAnswerOk) {
+    if (Tell(L"Firefox have to be closed before restoring preferences.", MB_OKCANCEL) != IDOK) {
         return;
     }
-    if (IsProfileInUse()) {
+    const ProfileFolder profile = ProfileFolder::Locate();
+    if (IsProfileInUse(profile)) {
         Tell(L"Firefox is still running. Close it and try Restore again.");
         return;
     }
     std::wstring backup;
-    const int result = RestorePreferences(&backup);
+    const int result = RestorePreferences(&backup, profile);
     if (result != kRestoreDone) {
         Tell(L"Firefox preferences have not been restored. Error: " + std::to_wstring(result));
         return;

@@ -7,6 +7,8 @@
 namespace controls {
 
 inline constexpr const char* kSectionButtons[] = {"acMiscellaneous", "acPrivacy", "acRestore"};
+// The section of the Restore button and its texts, after the two of options.
+inline constexpr int kRestoreSection = 2;
 inline constexpr char kAboutButton[] = "acAbout";
 inline constexpr char kBrowseButton[] = "tb0_5";
 inline constexpr char kRestoreTitle[] = "lbl2_0";

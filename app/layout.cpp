@@ -38,7 +38,6 @@ constexpr int kEditorLeft = 32;
 constexpr int kEditorTop = 270;
 constexpr int kEditorWidth = 325;
 constexpr int kEditorHeight = 21;
-constexpr unsigned kEditorMaxLength = 260;
 constexpr int kBrowseWidth = 30;
 
 }  // namespace
@@ -93,7 +92,7 @@ void MainWindow::BuildOptionSection(UIControls& registry, int section) {
         }
         if (option.kind == PrefKind::Text) {
             registry.AddEdit(option.control, L"", kEditorLeft, kEditorTop, kEditorWidth,
-                             kEditorHeight, kEditorMaxLength, true, section, false);
+                             kEditorHeight, kEditorPathMaxCharacters, true, section, false);
             const ControlHandle browse =
                 registry.AddPushButton(controls::kBrowseButton, L"...", columns.infoLeft,
                                        kEditorTop, kBrowseWidth, kEditorHeight, true, section);
@@ -121,17 +120,17 @@ void MainWindow::BuildRestoreSection(UIControls& registry) {
     registry.AddStatic(controls::kRestoreTitle,
                        L"Restores all preferences changed by this software to their default "
                        L"value.",
-                       16, 120, 500, 25, {.section = 2});
+                       16, 120, 500, 25, {.section = controls::kRestoreSection});
     registry.AddStatic(controls::kRestoreWarning,
                        L"Note: user.js will be deleted. If you have custom preferences in this "
                        L"file, they will be lost.\r\n\r\nMake a backup of your custom preferences "
                        L"before using this function.",
-                       16, 150, 500, 75, {.section = 2});
+                       16, 150, 500, 75, {.section = controls::kRestoreSection});
     if (UIStatic* warning = registry.FindStatic(controls::kRestoreWarning)) {
         warning->SetFont(warningFont);
     }
-    const ControlHandle restore =
-        registry.AddPushButton(controls::kRestoreButton, L"Restore", 16, 240, 75, 21, true, 2);
+    const ControlHandle restore = registry.AddPushButton(
+        controls::kRestoreButton, L"Restore", 16, 240, 75, 21, true, controls::kRestoreSection);
     OnCommand(restore, [this] { RestoreCommand(); });
 }
 

@@ -3,12 +3,11 @@
 
 #include <windows.h>
 
-#include "prefs/profile_locator.h"
 #include "ui/handles.h"
 
-bool IsProfileInUse() {
+bool IsProfileInUse(const ProfileFolder& profile) {
     wchar_t path[kPathCapacity];
-    if (LocateProfileFile(path, kPathCapacity, kProfileLockFileName) == nullptr) {
+    if (profile.FilePath(path, kPathCapacity, kProfileLockFileName) == nullptr) {
         return false;
     }
     const HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,

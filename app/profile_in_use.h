@@ -1,7 +1,9 @@
-// Whether Firefox is running on the default profile right now.
+// Whether Firefox is running on a profile right now.
 #pragma once
 
-// True when Firefox holds the profile's lock file open. Firefox opens it without sharing for as
-// long as it runs, so opening it for reading and writing fails with a sharing violation; the
+#include "prefs/profile_locator.h"
+
+// True when Firefox holds the lock file of the profile open. Firefox opens it without sharing for
+// as long as it runs, so opening it for reading and writing fails with a sharing violation; the
 // file's mere presence proves nothing, since it stays behind when Firefox ends.
-bool IsProfileInUse();
+bool IsProfileInUse(const ProfileFolder& profile);

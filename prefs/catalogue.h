@@ -2,18 +2,19 @@
 // the main window's layout all follow, and the in-memory records that carry their values.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-#include "settings/scrambled_text.h"
+#include "prefs/editor_path_limits.h"
 
 // How a check box maps to the stored boolean value.
 enum class PrefKind {
     InvertedBool,  // checked exactly when the preference holds the clear literal
     Bool,          // checked exactly when the preference holds the set literal
-    Text,          // a quoted text, backslashes doubled in the file
+    Text,          // a quoted text, its backslashes, quotes and control characters escaped
 };
 
 // The value Firefox uses while a preference is set in neither file; kNone for a name Firefox does
@@ -75,8 +76,8 @@ inline constexpr const PrefOption& kEditorPathOption = kPrefCatalogue[6];
 static_assert(kEditorPathOption.kind == PrefKind::Text);
 static_assert(std::string_view(kEditorSwitchOption.preference) == "view_source.editor.external");
 
-// Names whose lines Restore removes from Firefox's preference file, in this order. The editor
-// preferences stay; "webgl.disabled" goes although no option manages it.
+// Names whose statements Restore takes out of prefs.js. The editor preferences stay;
+// "webgl.disabled" goes although no option manages it.
 inline constexpr const char* kRestoreNameList[] = {
     kPrefCatalogue[0].preference,  kPrefCatalogue[1].preference,
     kPrefCatalogue[2].preference,  kPrefCatalogue[3].preference,
@@ -85,33 +86,31 @@ inline constexpr const char* kRestoreNameList[] = {
     kPrefCatalogue[10].preference, "webgl.disabled",
     kPrefCatalogue[11].preference,
 };
-inline constexpr std::size_t kRestoreNameCount = std::size(kRestoreNameList);
-
-// The two boolean words of a preference statement.
-inline constexpr auto kSetLiteral = Scramble("true");
-inline constexpr auto kClearLiteral = Scramble("false");
-
-// The keyword of the statements the writer puts in user.js.
-inline constexpr auto kStatementKeyword = Scramble("user_pref(");
-
-// Capacity of a text value: at most 1024 bytes of UTF-8 and a terminating zero.
-inline constexpr std::size_t kPrefTextCapacity = 1025;
 
 struct PrefValue {
-    std::uint32_t flag;            // check boxes: 1 = checked, 0 = unchecked
-    char text[kPrefTextCapacity];  // the editor path
+    std::uint32_t flag;  // check boxes: 1 = checked, 0 = unchecked
+    // The editor path; for a box whose preference holds a value of another type (a number, a
+    // text), that value as the file would hold it (current only).
+    char text[kPrefTextCapacity];
 };
 
 // One managed preference: the value last read, the value taken from the control at Apply, and
-// whether the last read found it with a recognised value.
+// found: 1 when a statement of the files sets the value Firefox uses and the record holds it.
 struct PrefRecord {
     PrefValue current;
     PrefValue pending;
     std::uint32_t found;
 };
 
+// Records a page: a fixed 20, more than either page uses (7 and 5), so that an option added to the
+// catalogue needs no other change.
 inline constexpr std::size_t kPrefSectionSize = 20;
 using PrefSection = std::array<PrefRecord, kPrefSectionSize>;
+static_assert(std::all_of(std::begin(kPrefCatalogue), std::end(kPrefCatalogue),
+                          [](const PrefOption& option) {
+                              return option.record >= 0 &&
+                                     static_cast<std::size_t>(option.record) < kPrefSectionSize;
+                          }));
 
 // The record an option's value lives in.
 inline PrefRecord& RecordOf(const PrefOption& option, PrefSection& misc, PrefSection& privacy) {

@@ -3,7 +3,6 @@
 #include "prefs/pref_reader.h"
 
 #include "prefs/profile_file.h"
-#include "prefs/profile_locator.h"
 #include "settings/text_util.h"
 
 namespace {
@@ -69,9 +68,9 @@ void SetRecord(const PrefOption& option, const ResolvedPref& pref, PrefRecord& r
 }
 
 // Reads one profile file; any failure but a lack of memory leaves the text empty.
-bool LoadProfileText(ScrambledText fileName, FileText& text) {
+bool LoadProfileText(const ProfileFolder& profile, ScrambledText fileName, FileText& text) {
     wchar_t path[kPathCapacity];
-    if (LocateProfileFile(path, kPathCapacity, fileName) == nullptr) {
+    if (profile.FilePath(path, kPathCapacity, fileName) == nullptr) {
         return true;
     }
     return ReadWholeFile(path, kMaxProfileFileSize, text) != FileReadResult::kNoMemory;
@@ -142,10 +141,11 @@ void ParsePreferences(std::string_view prefsText, std::string_view userText, Pre
     }
 }
 
-void ReadPreferences(PrefSection& misc, PrefSection& privacy) {
+void ReadPreferences(PrefSection& misc, PrefSection& privacy, const ProfileFolder& profile) {
     FileText prefsFile;
     FileText userFile;
-    if (LoadProfileText(kPrefsFileName, prefsFile) && LoadProfileText(kUserJsFileName, userFile)) {
+    if (LoadProfileText(profile, kPrefsFileName, prefsFile) &&
+        LoadProfileText(profile, kUserJsFileName, userFile)) {
         ParsePreferences(prefsFile.View(), userFile.View(), misc, privacy);
     }
 }

@@ -8,6 +8,7 @@
 
 #include "prefs/catalogue.h"
 #include "prefs/pref_statements.h"
+#include "prefs/profile_locator.h"
 
 // A value that outlives the file text it was read from.
 struct HeldPrefValue {
@@ -55,10 +56,12 @@ private:
     std::vector<ResolvedPref> prefs_;
 };
 
-// Fills current and found of every used record with the value Firefox uses: found is 1 when a
-// statement of the files sets it, and a preference no statement sets shows Firefox's own default
-// (DefaultFlag). Records stay as they were when memory for the file texts cannot be had.
-void ReadPreferences(PrefSection& misc, PrefSection& privacy);
+// Fills current and found of every used record with the value Firefox uses after reading the
+// profile's prefs.js and user.js (the default profile, located now, when none is given): found is
+// 1 when a statement of the files sets it, and a preference no statement sets shows Firefox's own
+// default (DefaultFlag). Records stay as they were when memory for the file texts cannot be had.
+void ReadPreferences(PrefSection& misc, PrefSection& privacy,
+                     const ProfileFolder& profile = ProfileFolder::Locate());
 
 // The same on the two files' texts.
 void ParsePreferences(std::string_view prefsText, std::string_view userText, PrefSection& misc,

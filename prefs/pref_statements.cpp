@@ -32,7 +32,7 @@ constexpr std::array<CharClass, 256> MakeCharClasses() {
         }
     };
     set("()+,-;", CharClass::kSingle);
-    set(" \t\n\v\f\r", CharClass::kBlank);
+    set(kBlanks, CharClass::kBlank);
     set("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_", CharClass::kLetter);
     set("\"'", CharClass::kQuote);
     set("/", CharClass::kSlash);
@@ -73,12 +73,12 @@ struct Keyword {
 };
 
 constexpr Keyword kKeywords[] = {
-    {"pref", TokenKind::kPref},
-    {"user_pref", TokenKind::kUserPref},
-    {"sticky_pref", TokenKind::kStickyPref},
-    {"lockPref", TokenKind::kLockPref},
-    {"true", TokenKind::kTrue},
-    {"false", TokenKind::kFalse},
+    {kPrefWord, TokenKind::kPref},
+    {kUserPrefWord, TokenKind::kUserPref},
+    {kStickyPrefWord, TokenKind::kStickyPref},
+    {kLockPrefWord, TokenKind::kLockPref},
+    {kTrueWord, TokenKind::kTrue},
+    {kFalseWord, TokenKind::kFalse},
     {"sticky", TokenKind::kOtherKeyword},
     {"locked", TokenKind::kOtherKeyword},
 };
@@ -482,30 +482,17 @@ private:
 
 }  // namespace
 
-bool PrefValueData::SameAs(const PrefValueData& other) const {
-    if (type != other.type) {
-        return false;
-    }
-    switch (type) {
-        case PrefValueType::kBool:
-            return boolValue == other.boolValue;
-        case PrefValueType::kInt:
-            return intValue == other.intValue;
-        case PrefValueType::kString:
-            break;
-    }
-    return text == other.text;
-}
-
 void ReadStatements(std::string_view text, StatementVisitor& visitor) {
     StatementParser(text, visitor).Run();
 }
 
 void AppendPrefValue(std::string& out, const PrefValueData& value) {
     switch (value.type) {
-        case PrefValueType::kBool:
-            out += value.boolValue ? "true" : "false";
+        case PrefValueType::kBool: {
+            char word[kUnscrambledCapacity];
+            out += Unscramble(word, value.boolValue ? kScrambledTrue : kScrambledFalse);
             return;
+        }
         case PrefValueType::kInt:
             out += std::to_string(value.intValue);
             return;

@@ -7,7 +7,29 @@
 #include <string>
 #include <string_view>
 
+#include "settings/scrambled_text.h"
+
+// The words of a statement as Firefox spells them: the four keywords and the two boolean values.
+inline constexpr char kPrefWord[] = "pref";
+inline constexpr char kUserPrefWord[] = "user_pref";
+inline constexpr char kStickyPrefWord[] = "sticky_pref";
+inline constexpr char kLockPrefWord[] = "lockPref";
+inline constexpr char kTrueWord[] = "true";
+inline constexpr char kFalseWord[] = "false";
+
 enum class StatementKeyword { kPref, kUserPref, kStickyPref, kLockPref };
+
+// The blanks Firefox skips between tokens: first those within a line, then the two line ends.
+inline constexpr std::string_view kBlanks = " \t\v\f\r\n";
+inline constexpr std::string_view kBlanksWithinLine = kBlanks.substr(0, 4);
+inline constexpr std::string_view kLineEnds = kBlanks.substr(4);
+
+// What the program writes is held scrambled: the opening of its statements up to the name's
+// quote, and the boolean values.
+inline constexpr auto kScrambledStatementOpening = ScrambleJoined(kUserPrefWord, "(\"");
+inline constexpr auto kScrambledTrue = Scramble(kTrueWord);
+inline constexpr auto kScrambledFalse = Scramble(kFalseWord);
+
 enum class PrefValueType { kBool, kInt, kString };
 
 // One value as Firefox holds it: strings decoded (escapes resolved).
@@ -16,8 +38,6 @@ struct PrefValueData {
     bool boolValue = false;
     std::int32_t intValue = 0;
     std::string_view text;  // kString only; valid while the visitor runs
-
-    bool SameAs(const PrefValueData& other) const;
 };
 
 // A well-formed statement. begin is the keyword's first byte, end is just after its ';'.
@@ -54,5 +74,6 @@ inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 void ReadStatements(std::string_view text, StatementVisitor& visitor);
 
 // Appends value in a form the reader gives back unchanged: true, false, a number, or a string in
-// double quotes with backslashes, quotes and control characters escaped.
+// double quotes with backslashes, quotes and control characters escaped. Every value the program
+// writes is written here.
 void AppendPrefValue(std::string& out, const PrefValueData& value);

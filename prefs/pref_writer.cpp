@@ -6,8 +6,6 @@
 #include <new>
 
 #include "prefs/custom_statements.h"
-#include "prefs/pref_statements.h"
-#include "prefs/profile_locator.h"
 #include "settings/atomic_file.h"
 #include "settings/text_util.h"
 
@@ -16,13 +14,6 @@ namespace {
 constexpr auto kLineSuffix = Scramble(");");
 constexpr char kValueSeparator[] = "\", ";
 constexpr char kLineEnd[] = "\n";
-
-void AppendLinePrefix(char* output, std::size_t capacity, const char* name) {
-    char keyword[kUnscrambledCapacity];
-    BoundedAppend(output, Unscramble(keyword, kStatementKeyword), capacity);
-    BoundedAppend(output, "\"", capacity);
-    BoundedAppend(output, name, capacity);
-}
 
 bool ShouldWrite(const PrefRecord& record) {
     return record.found == 1 || record.current.flag != record.pending.flag;
@@ -40,19 +31,40 @@ bool KeepsForeignValue(const PrefRecord& record) {
     return record.current.text[0] != '\0' && record.pending.flag == record.current.flag;
 }
 
-void AppendRawPrefLine(char* output, std::size_t capacity, const char* name, const char* value) {
+// A statement line with a value already written as the file holds it.
+void AppendWrittenPrefLine(char* output, std::size_t capacity, const char* name,
+                           const char* value) {
+    char opening[kUnscrambledCapacity];
     char suffix[kUnscrambledCapacity];
-    AppendLinePrefix(output, capacity, name);
+    BoundedAppend(output, Unscramble(opening, kScrambledStatementOpening), capacity);
+    BoundedAppend(output, name, capacity);
     BoundedAppend(output, kValueSeparator, capacity);
     BoundedAppend(output, value, capacity);
     BoundedAppend(output, Unscramble(suffix, kLineSuffix), capacity);
     BoundedAppend(output, kLineEnd, capacity);
 }
 
+// A statement line with the value written as every value is (AppendPrefValue).
+void AppendPrefLine(char* output, std::size_t capacity, const char* name,
+                    const PrefValueData& value) {
+    std::string written;
+    AppendPrefValue(written, value);
+    AppendWrittenPrefLine(output, capacity, name, written.c_str());
+}
+
 // The box state as the literal Firefox stores: inverted options store false when ticked.
-bool StoresSetLiteral(const PrefOption& option, std::uint32_t pending) {
+PrefValueData StoredBool(const PrefOption& option, std::uint32_t pending) {
     const bool checked = pending != 0;
-    return option.kind == PrefKind::InvertedBool ? !checked : checked;
+    PrefValueData value;
+    value.boolValue = option.kind == PrefKind::InvertedBool ? !checked : checked;
+    return value;
+}
+
+PrefValueData StoredText(const char* text) {
+    PrefValueData value;
+    value.type = PrefValueType::kString;
+    value.text = text;
+    return value;
 }
 
 }  // namespace
@@ -62,13 +74,14 @@ void AppendStatements(char* output, const PrefSection& misc, const PrefSection& 
     for (const PrefOption& option : kPrefCatalogue) {
         const PrefRecord& record = RecordOf(option, misc, privacy);
         if (option.kind == PrefKind::Text) {
-            AppendTextPrefLine(output, kPrefOutputCapacity, option.preference,
-                               WritesEditorPath(editorSwitch) ? record.pending.text : "");
+            AppendPrefLine(output, kPrefOutputCapacity, option.preference,
+                           StoredText(WritesEditorPath(editorSwitch) ? record.pending.text : ""));
         } else if (KeepsForeignValue(record)) {
-            AppendRawPrefLine(output, kPrefOutputCapacity, option.preference, record.current.text);
+            AppendWrittenPrefLine(output, kPrefOutputCapacity, option.preference,
+                                  record.current.text);
         } else if (ShouldWrite(record)) {
-            AppendBoolPrefLine(output, kPrefOutputCapacity, option.preference,
-                               StoresSetLiteral(option, record.pending.flag));
+            AppendPrefLine(output, kPrefOutputCapacity, option.preference,
+                           StoredBool(option, record.pending.flag));
         }
     }
 }
@@ -112,23 +125,11 @@ bool PendingEditorPathIsUnsafe(const PrefSection& misc) {
            !IsSafeEditorPath(editorPath.pending.text);
 }
 
-void AppendBoolPrefLine(char* output, std::size_t capacity, const char* name, bool setLiteral) {
-    char word[kUnscrambledCapacity];
-    AppendRawPrefLine(output, capacity, name,
-                      Unscramble(word, setLiteral ? kSetLiteral : kClearLiteral));
-}
-
-void AppendTextPrefLine(char* output, std::size_t capacity, const char* name, const char* value) {
-    PrefValueData text;
-    text.type = PrefValueType::kString;
-    text.text = value;
-    std::string quoted;
-    AppendPrefValue(quoted, text);
-    AppendRawPrefLine(output, capacity, name, quoted.c_str());
-}
-
 int WritePreferences(const wchar_t* target, const PrefSection& misc, const PrefSection& privacy,
                      std::wstring* customBackup) {
+    if (target == nullptr) {
+        return WritePreferences(ProfileFolder::Locate(), misc, privacy, customBackup);
+    }
     if (PendingEditorPathIsUnsafe(misc)) {
         return 0;
     }
@@ -142,13 +143,6 @@ int WritePreferences(const wchar_t* target, const PrefSection& misc, const PrefS
     if (length == 0) {
         return 0;
     }
-    wchar_t profileTarget[kPathCapacity];
-    if (target == nullptr) {
-        target = LocateProfileFile(profileTarget, kPathCapacity, kUserJsFileName);
-        if (target == nullptr) {
-            return 0;
-        }
-    }
     std::wstring backup;
     if (BackUpCustomStatements(target, backup) == CustomBackup::kFailed ||
         !WriteFileAtomically(target, output.get(), length)) {
@@ -158,4 +152,13 @@ int WritePreferences(const wchar_t* target, const PrefSection& misc, const PrefS
         *customBackup = backup;
     }
     return 1;
+}
+
+int WritePreferences(const ProfileFolder& profile, const PrefSection& misc,
+                     const PrefSection& privacy, std::wstring* customBackup) {
+    wchar_t userJs[kPathCapacity];
+    if (profile.FilePath(userJs, kPathCapacity, kUserJsFileName) == nullptr) {
+        return 0;
+    }
+    return WritePreferences(userJs, misc, privacy, customBackup);
 }

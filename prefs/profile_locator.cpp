@@ -230,18 +230,31 @@ bool IsFirefoxInstalled() {
     return FindFirefoxFolder(folder, kPathCapacity) && ReadProfileList(folder, list);
 }
 
-wchar_t* LocateProfileFile(wchar_t* out, std::size_t capacity, ScrambledText fileName) {
+ProfileFolder ProfileFolder::Locate() {
+    ProfileFolder profile;
+    std::wstring list;
+    wchar_t firefox[kPathCapacity];
+    if (!FindFirefoxFolder(firefox, kPathCapacity) || !ReadProfileList(firefox, list) ||
+        !BuildProfileFolder(firefox, ChooseDefaultProfile(list), profile.folder_, kPathCapacity)) {
+        profile.folder_[0] = L'\0';
+    }
+    return profile;
+}
+
+wchar_t* ProfileFolder::FilePath(wchar_t* out, std::size_t capacity, ScrambledText fileName) const {
     if (out == nullptr || capacity == 0) {
         return nullptr;
     }
-    std::wstring list;
-    wchar_t folder[kPathCapacity];
+    out[0] = L'\0';
     wchar_t name[kUnscrambledCapacity];
-    if (!FindFirefoxFolder(folder, kPathCapacity) || !ReadProfileList(folder, list) ||
-        !BuildProfileFolder(folder, ChooseDefaultProfile(list), out, capacity) ||
-        !Append(out, capacity, L"\\") || !Append(out, capacity, UnscrambleWide(name, fileName))) {
+    if (!Located() || !Append(out, capacity, folder_) || !Append(out, capacity, L"\\") ||
+        !Append(out, capacity, UnscrambleWide(name, fileName))) {
         out[0] = L'\0';
         return nullptr;
     }
     return out;
+}
+
+wchar_t* LocateProfileFile(wchar_t* out, std::size_t capacity, ScrambledText fileName) {
+    return ProfileFolder::Locate().FilePath(out, capacity, fileName);
 }

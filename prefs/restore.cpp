@@ -14,7 +14,6 @@
 #include "prefs/custom_statements.h"
 #include "prefs/pref_statements.h"
 #include "prefs/profile_file.h"
-#include "prefs/profile_locator.h"
 #include "settings/atomic_file.h"
 #include "settings/platform.h"
 
@@ -31,7 +30,7 @@ bool IsRestoreName(std::string_view name) {
 
 // Blanks other than line ends, as Firefox reads them between tokens.
 bool AllBlank(std::string_view text) {
-    return text.find_first_not_of(" \t\v\f") == std::string_view::npos;
+    return text.find_first_not_of(kBlanksWithinLine) == std::string_view::npos;
 }
 
 // The stretches of text to drop: every statement that sets a name of the restore list, with the
@@ -49,10 +48,10 @@ public:
         }
         std::size_t begin = statement.begin;
         std::size_t end = statement.end;
-        const std::size_t lineStart = text_.find_last_of("\r\n", begin == 0 ? 0 : begin - 1);
+        const std::size_t lineStart = text_.find_last_of(kLineEnds, begin == 0 ? 0 : begin - 1);
         const std::size_t first =
             lineStart == std::string_view::npos || begin == 0 ? firstLine_ : lineStart + 1;
-        const std::size_t lineEnd = std::min(text_.size(), text_.find_first_of("\r\n", end));
+        const std::size_t lineEnd = std::min(text_.size(), text_.find_first_of(kLineEnds, end));
         if (AllBlank(text_.substr(first, begin - first)) &&
             AllBlank(text_.substr(end, lineEnd - end))) {
             begin = first;
@@ -92,9 +91,9 @@ int ResultOf(FileReadResult read) {
 
 // True once a whole backup of prefs.js is on disk: an existing non-empty one is kept as it is,
 // a missing or empty one is written now.
-bool EnsurePrefsBackup(const FileText& original) {
+bool EnsurePrefsBackup(const ProfileFolder& profile, const FileText& original) {
     wchar_t path[kPathCapacity];
-    if (LocateProfileFile(path, kPathCapacity, kRestoreBackupFileName) == nullptr) {
+    if (profile.FilePath(path, kPathCapacity, kRestoreBackupFileName) == nullptr) {
         return false;
     }
     FileText existing;
@@ -124,9 +123,9 @@ std::size_t RemoveManagedStatements(std::string_view text, char* kept) {
     return length + text.size() - at;
 }
 
-int RestorePreferences(std::wstring* customBackup) {
+int RestorePreferences(std::wstring* customBackup, const ProfileFolder& profile) {
     wchar_t prefsPath[kPathCapacity];
-    if (LocateProfileFile(prefsPath, kPathCapacity, kPrefsFileName) == nullptr) {
+    if (profile.FilePath(prefsPath, kPathCapacity, kPrefsFileName) == nullptr) {
         return kRestoreCannotOpenPrefs;
     }
     FileText original;
@@ -140,8 +139,8 @@ int RestorePreferences(std::wstring* customBackup) {
     }
     wchar_t userJsPath[kPathCapacity];
     std::wstring backup;
-    if (!EnsurePrefsBackup(original) ||
-        LocateProfileFile(userJsPath, kPathCapacity, kUserJsFileName) == nullptr ||
+    if (!EnsurePrefsBackup(profile, original) ||
+        profile.FilePath(userJsPath, kPathCapacity, kUserJsFileName) == nullptr ||
         BackUpCustomStatements(userJsPath, backup) == CustomBackup::kFailed) {
         return kRestoreBackupFailed;
     }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "prefs/profile_locator.h"
+
 // Result codes of RestorePreferences.
 enum RestoreResult : int {
     kRestoreDone = 0,
@@ -18,11 +20,13 @@ enum RestoreResult : int {
     kRestoreBackupFailed = 8,        // a backup could not be made: nothing was changed
 };
 
-// Makes sure a whole backup of prefs.js exists (written the first time only) and that user.js,
-// when it holds statements of the user's own, is copied beside itself (its path goes to
-// customBackup); only then rewrites prefs.js without the statements that set a name of the
-// restore list, and deletes user.js. prefs.js is replaced atomically.
-int RestorePreferences(std::wstring* customBackup = nullptr);
+// In the profile (the default profile, located now, when none is given): makes sure a whole
+// backup of prefs.js exists (written the first time only) and that user.js, when it holds
+// statements of the user's own, is copied beside itself (its path goes to customBackup); only
+// then rewrites prefs.js without the statements that set a name of the restore list, and deletes
+// user.js. prefs.js is replaced atomically.
+int RestorePreferences(std::wstring* customBackup = nullptr,
+                       const ProfileFolder& profile = ProfileFolder::Locate());
 
 // Copies text into kept (room for text.size() bytes) without every statement that Firefox reads as
 // setting a name of the restore list, and returns the kept length. A statement that stands alone

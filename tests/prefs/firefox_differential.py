@@ -30,13 +30,7 @@ import sys
 import tempfile
 import time
 
-MANAGED = [
-    "browser.tabs.closeWindowWithLastTab", "dom.event.contextmenu.enabled",
-    "dom.event.clipboardevents.enabled", "browser.search.openintab",
-    "browser.aboutConfig.showWarning", "view_source.editor.external", "view_source.editor.path",
-    "media.peerconnection.enabled", "read plugins", "dom.battery.enabled", "geo.enabled",
-    "browser.send_pings",
-]
+MANAGED = []  # the catalogue's names, as the probe prints them (main fills it in)
 MADE_UP = ["qv.n%d" % i for i in range(24)] + ["qv n%d" % i for i in range(8)]
 # A free port for each Firefox, set by Marionette from its environment at start-up, so the two
 # files under test stay exactly as written (a byte-order mark must be a file's first byte).
@@ -402,6 +396,8 @@ def main():
     parser.add_argument("--workers", type=int, default=2)
     parser.add_argument("--keep", help="folder for the files of every disagreement")
     args = parser.parse_args()
+    MANAGED.extend(subprocess.run([args.probe, "names"], check=True, capture_output=True,
+                                  text=True).stdout.splitlines())
     work = tempfile.mkdtemp(prefix="quorvane-differential-")
     started = time.time()
     try:

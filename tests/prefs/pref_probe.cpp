@@ -4,6 +4,7 @@
 //   <name in hex> <type: none|bool|int|string> <value: 0/1, decimal, or hex bytes> <user> <locked>
 // and writes to APPLIED the user.js an Apply with every box left as read would write (the old one
 // when that Apply would be refused).
+//   pref_probe names          prints the catalogue's preference names, one a line
 // On the default profile of the Firefox folder below APPDATA, as the program finds it:
 //   pref_probe locate         prints the path of its prefs.js ('/' separators)
 //   pref_probe tick-all PATH  applies every box ticked and the editor path PATH
@@ -64,6 +65,12 @@ bool LeaveEveryBoxAsRead(PrefSection& misc, PrefSection& privacy) {
 // The modes that work on the default profile; -1 for another mode.
 int OnProfile(const std::string& mode, const char* path) {
     PrefSection misc{}, privacy{};
+    if (mode == "names") {
+        for (const PrefOption& option : kPrefCatalogue) {
+            std::printf("%s\n", option.preference);
+        }
+        return 0;
+    }
     if (mode == "locate") {
         wchar_t located[kPathCapacity];
         std::string text = LocateProfileFile(located, kPathCapacity, kPrefsFileName) != nullptr

@@ -420,4 +420,31 @@ TEST_F(Engine, EveryFileIsOldOrNewAndEveryFailureIsReported) {
     EXPECT_EQ(test::ReadFileBytes(ProfileFolder() / "user.js"), tooLarge);
 }
 
+// A command locates the profile once and works on that profile alone, even when the profile list
+// changes meanwhile: the steps of an Apply, of reading the boxes and of a Restore take the folder
+// located and read the list no more; Restore and reading, given none, read it once.
+TEST_F(Engine, ACommandReadsTheProfileListOnce) {
+    SetProfileFiles({{"prefs.js", Pref("geo.enabled", "false")}, {"user.js", kOwn}});
+    const auto located = ::ProfileFolder::Locate();
+    WriteProfileList("[Profile0]\nPath=Profiles/other\n");
+    const std::wstring inside = test::ToProgramPath(ProfileFolder()) + L"\\";
+    platform::FailFileOperation(0);
+    EXPECT_EQ(WritePreferences(located, misc_, privacy_), 1);
+    ReadPreferences(misc_, privacy_, located);
+    EXPECT_EQ(RestorePreferences(nullptr, located), kRestoreDone);
+    for (const auto& record : platform::FailFileOperation(0)) {
+        EXPECT_TRUE(record.path.starts_with(inside)) << record.path;
+    }
+    const auto listReads = [] {
+        const auto done = platform::FailFileOperation(0);
+        return std::count_if(done.begin(), done.end(), [](const auto& record) {
+            return record.path.ends_with(L"profiles.ini");
+        });
+    };
+    RestorePreferences();
+    EXPECT_EQ(listReads(), 1);
+    ReadPreferences(misc_, privacy_);
+    EXPECT_EQ(listReads(), 1);
+}
+
 }  // namespace
