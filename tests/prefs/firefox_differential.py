@@ -20,6 +20,7 @@ after Restore Firefox keeps none of the managed preferences but the editor's two
 """
 import argparse
 import concurrent.futures
+import contextlib
 import json
 import os
 import random
@@ -57,6 +58,19 @@ return out;"""
 
 # ---- Firefox ----------------------------------------------------------------------------------
 
+@contextlib.contextmanager
+def running_firefox(home, *arguments, **environment):
+    """Firefox ESR, headless, with its own HOME; killed when the block ends if still running."""
+    process = subprocess.Popen(["firefox-esr", "--headless", "--no-remote", *arguments],
+                               env=dict(os.environ, HOME=home, MOZ_HEADLESS="1", **environment),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        yield process
+    finally:
+        process.kill()
+        process.wait(timeout=60)
+
+
 class Firefox:
     """One warm profile; each run puts the two files in place, starts Firefox, asks it, kills it."""
 
@@ -73,16 +87,9 @@ class Firefox:
             f.write(prefs)
         with open(os.path.join(self.profile, "user.js"), "wb") as f:
             f.write(user)
-        process = subprocess.Popen(
-            ["firefox-esr", "--headless", "--no-remote", "--marionette",
-             "-remote-allow-system-access", "-profile", self.profile, "about:blank"],
-            env=dict(os.environ, HOME=self.home, MOZ_HEADLESS="1", **PORT_OF_ITS_OWN),
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        try:
+        with running_firefox(self.home, "--marionette", "-remote-allow-system-access", "-profile",
+                             self.profile, "about:blank", **PORT_OF_ITS_OWN):
             return self._ask(names)
-        finally:
-            process.kill()
-            process.wait(timeout=60)
 
     def _ask(self, names):
         port_file = os.path.join(self.profile, "MarionetteActivePort")
@@ -158,20 +165,21 @@ EDITOR = "C:\\Program Files (x86)\\Editor\\editor.exe"
 def check_real_profiles(probe, work):
     """The problems of the locate, Apply, Firefox, read and Restore round on a real profile."""
     home, appdata = os.path.join(work, "real", "home"), os.path.join(work, "real", "appdata")
-    env = dict(os.environ, HOME=home, MOZ_HEADLESS="1", APPDATA=appdata)
 
     def firefox(*arguments):
         # Firefox saves prefs.js only when a preference changed during the run; its start-up time
         # stamps, in whole seconds, are such a change only when the last run was in another second.
         time.sleep(1.1)
-        subprocess.run(["timeout", "120", "firefox-esr", "--headless", "--no-remote", *arguments],
-                       env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        with running_firefox(home, *arguments) as process:
+            if process.wait(timeout=120) != 0:
+                raise RuntimeError("firefox-esr %s failed" % " ".join(arguments))
 
     def start_and_quit():
         firefox("--screenshot", os.path.join(work, "real", "s.png"), "about:blank")
 
     def run(*arguments):
-        return subprocess.run([probe, *arguments], env=env, capture_output=True, text=True)
+        return subprocess.run([probe, *arguments], env=dict(os.environ, APPDATA=appdata),
+                              capture_output=True, text=True)
 
     def boxes():
         found = {}
