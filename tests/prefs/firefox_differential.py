@@ -1,23 +1,22 @@
 #!/usr/bin/env python3
-"""The preference reader against Firefox ESR itself.
-
-A seeded generator writes prefs.js and user.js files full of what real profiles and hand-kept
-templates hold: comments of every kind (statements inside them and inside strings), duplicates
-and appended overrides, both quotes, escapes, odd blanks and every kind of line end, malformed
-statements, pref/sticky_pref/lockPref, the managed preferences and many made-up names, and in
-every place byte-order marks, zero bytes, bytes that are no UTF-8 and line separators. For each
-pair, Firefox (headless, driven over its Marionette port) says which value it uses for every
-name, and pref_probe says what the reader makes of the same files; they must agree. Then the
-user.js that an Apply with every box left as read writes goes to Firefox in place of the old one:
-every managed value Firefox uses must stay as it was.
-
-Beside them, on a Firefox home with two profiles that Firefox itself made: the program finds the
-profile Firefox starts with; with every box ticked, exactly the preferences whose default is an
-unticked box come back from the prefs.js Firefox writes on exit (with the editor path); and
-after Restore Firefox keeps none of the managed preferences but the editor's two.
-
-  firefox_differential.py --probe PATH [--files N] [--seed S] [--workers W] [--keep DIR]
-"""
+# The preference reader against Firefox ESR itself.
+#
+# A seeded generator writes prefs.js and user.js files full of what real profiles and hand-kept
+# templates hold: comments of every kind (statements inside them and inside strings), duplicates
+# and appended overrides, both quotes, escapes, odd blanks and every kind of line end, malformed
+# statements, pref/sticky_pref/lockPref, the managed preferences and many made-up names, and in
+# every place byte-order marks, zero bytes, bytes that are no UTF-8 and line separators. For each
+# pair, Firefox (headless, driven over its Marionette port) says which value it uses for every
+# name, and pref_probe says what the reader makes of the same files; they must agree. Then the
+# user.js that an Apply with every box left as read writes goes to Firefox in place of the old one:
+# every managed value Firefox uses must stay as it was.
+#
+# Beside them, on a Firefox home with two profiles that Firefox itself made: the program finds the
+# profile Firefox starts with; with every box ticked, exactly the preferences whose default is an
+# unticked box come back from the prefs.js Firefox writes on exit (with the editor path); and
+# after Restore Firefox keeps none of the managed preferences but the editor's two.
+#
+#   firefox_differential.py --probe PATH [--files N] [--seed S] [--workers W] [--keep DIR]
 import argparse
 import concurrent.futures
 import contextlib
