@@ -178,12 +178,15 @@ std::string ServiceForm(Input input) {
     return "";
 }
 
-// Every file type has a pattern, in its name unless it is every file.
+// Every file type has a pattern, in its name unless it is every file. The answer is the types as
+// name=pattern lines.
 std::string FileFilter(Input input) {
+    std::string answer;
     for (const FileTypeFilter& type : SplitFileFilter(Utf8ToUtf16(std::string(input).c_str()))) {
         Check(type.pattern == L"*.*" || type.name.find(type.pattern) != type.name.npos);
+        answer += Utf16ToUtf8((type.name + L"=" + type.pattern).c_str()) + "\n";
     }
-    return "";
+    return answer;
 }
 
 // The answer is whether the text holds statements of the user's own.

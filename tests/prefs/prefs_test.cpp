@@ -1,9 +1,9 @@
-// The preference engine: locating the default profile, the file dialogs' filters, the boxes read
-// (with Firefox's defaults), writing user.js, and every file operation of Apply, Restore and a
-// settings write failing in turn. (Which profile the list names, what Restore takes out of
-// prefs.js and which texts hold the user's own statements: the seeds of the fuzz targets
-// profile_list, restore_filter and custom_statements with their expected answers; which value
-// Firefox uses: the differential test against Firefox itself.)
+// The preference engine: locating the default profile, the boxes read (with Firefox's defaults),
+// writing user.js, and every file operation of Apply, Restore and a settings write failing in
+// turn. (Which profile a list names, what Restore takes out of prefs.js, which texts hold the
+// user's own statements and the file dialogs' filters: the seeds of the fuzz targets
+// profile_list, restore_filter, custom_statements and file_filter, with their expected answers;
+// which value Firefox uses: the differential test against Firefox itself.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +12,6 @@
 #include <tuple>
 #include <vector>
 
-#include "prefs/file_dialogs.h"
 #include "prefs/pending_values.h"
 #include "prefs/pref_reader.h"
 #include "prefs/pref_writer.h"
@@ -154,26 +153,10 @@ TEST_F(Engine, UsesTheStoreAppsProfileListWhenItIsTheOneInForce) {
     }
 }
 
-// Each row: a filter text and its file types as "name=pattern;" (empty entries are dropped).
-TEST(SplitFileFilter, GivesEachEntryItsPattern) {
-    const std::pair<const wchar_t*, std::wstring> cases[] = {
-        {L"Executable Files (*.exe)", L"Executable Files (*.exe)=*.exe;"},
-        {L"Preferences (*.js)||All (*)", L"Preferences (*.js)=*.js;All (*)=(*;"},
-        {L"Anything|*|(x", L"Anything=*.*;*=*.*;(x=*.*;"},  // no pattern: every file
-    };
-    for (const auto& [filter, types] : cases) {
-        std::wstring found;
-        for (const FileTypeFilter& type : SplitFileFilter(filter)) {
-            found += type.name + L"=" + type.pattern + L";";
-        }
-        EXPECT_EQ(found, types) << filter;
-    }
-}
-
 // Each row: prefs.js, user.js, a preference, and the box state, found flag and text read for it.
 // A preference no statement sets shows Firefox's own default. (Which value Firefox uses, and that
 // an Apply with every box left as read keeps it: the differential test against Firefox itself.)
-TEST_F(Engine, ParsingShowsTheValueFirefoxUses) {
+TEST_F(Engine, ParsingShowsEachPreferenceAsItsBox) {
     const std::string geo = "geo.enabled", path = "view_source.editor.path";
     const std::string plugins = "read plugins";
     const std::tuple<std::string, std::string, std::string, std::uint32_t, std::uint32_t,
