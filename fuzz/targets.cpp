@@ -38,15 +38,21 @@ using Input = std::string_view;
 
 // Each half of the input as a file: the reader reports its pieces in order, each statement where
 // it stands and written again as read (properties.h), and the halves read as prefs.js and user.js
-// are never read past (the first is copied to a buffer of its own size, for the sanitizer).
+// are never read past (the first is copied to a buffer of its own size, for the sanitizer). The
+// answer is each half's pieces, a line each.
 std::string PrefReader(Input input) {
     const std::vector<char> first(input.begin(), input.begin() + input.size() / 2);
     const Input prefs(first.data(), first.size()), user = input.substr(first.size());
-    CheckReadingInOrder(prefs);
-    CheckReadingInOrder(user);
+    std::string answer;
+    for (const Input half : {prefs, user}) {
+        CheckReadingInOrder(half);
+        for (const ReadPiece& piece : ReadPieces(half)) {
+            answer += piece.Described(half) + "\n";
+        }
+    }
     PrefSection misc{}, privacy{};
     ParsePreferences(prefs, user, misc, privacy);
-    return "";
+    return answer;
 }
 
 // Three bytes of box states and an editor path: what the writer writes is none of the user's own
