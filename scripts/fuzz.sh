@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of fuzz/ (clang, ASan and UBSan, in build/fuzz) and runs each for
-# SECONDS (default 60; 0 = no time limit) from its seed corpus in fuzz/corpus/<target>; inputs that
-# find new paths are kept in build/fuzz/corpus/<target>. FUZZ_RUNS=N stops each target after N
-# runs. Ends with "fuzz: N targets, M runs, K crashes" and fails when a target crashed.
+# Builds the libFuzzer targets that fuzz/CMakeLists.txt lists (clang, ASan and UBSan, in
+# build/fuzz) and runs each for SECONDS (default 60; 0 = no time limit) from its seed corpus in
+# fuzz/corpus/<target>, with the dictionary the list gives it; inputs that find new paths are kept
+# in build/fuzz/corpus/<target>. FUZZ_RUNS=N stops each target after N runs. Ends with "fuzz: N targets, M runs, K crashes" and fails when a target crashed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -28,11 +28,9 @@ for binary in "$build"/fuzz/fuzz_*; do
   name="${binary##*/fuzz_}"
   mkdir -p "$build/corpus/$name"
   log="$build/$name.log"
-  # The targets that read preference statements share a dictionary of their words and escapes.
   dictionary=()
-  case "$name" in
-    pref_reader | restore_filter | custom_statements) dictionary=(-dict=fuzz/statements.dict) ;;
-  esac
+  given="$build/fuzz/dictionaries/$name.dict"
+  [ -f "$given" ] && dictionary=(-dict="$given")
   if ! "$binary" "${limits[@]}" "${dictionary[@]}" -artifact_prefix="$build/crash-$name-" \
       "$build/corpus/$name" "fuzz/corpus/$name" >"$log" 2>&1; then
     crashes=$((crashes + 1))

@@ -1,25 +1,25 @@
 #!/usr/bin/env python3
-"""The preference reader against Firefox ESR itself.
-
-A seeded generator writes prefs.js and user.js files full of what real profiles and hand-kept
-templates hold: comments of every kind (statements inside them and inside strings), duplicates
-and appended overrides, both quotes, escapes, odd blanks and every kind of line end, malformed
-statements, pref/sticky_pref/lockPref, the managed preferences and many made-up names, and in
-every place byte-order marks, zero bytes, bytes that are no UTF-8 and line separators. For each
-pair, Firefox (headless, driven over its Marionette port) says which value it uses for every
-name, and pref_probe says what the reader makes of the same files; they must agree. Then the
-user.js that an Apply with every box left as read writes goes to Firefox in place of the old one:
-every managed value Firefox uses must stay as it was.
-
-Beside them, on a Firefox home with two profiles that Firefox itself made: the program finds the
-profile Firefox starts with; with every box ticked, exactly the preferences whose default is an
-unticked box come back from the prefs.js Firefox writes on exit (with the editor path); and
-after Restore Firefox keeps none of the managed preferences but the editor's two.
-
-  firefox_differential.py --probe PATH [--files N] [--seed S] [--workers W] [--keep DIR]
-"""
+# The preference reader against Firefox ESR itself.
+#
+# A seeded generator writes prefs.js and user.js files full of what real profiles and hand-kept
+# templates hold: comments of every kind (statements inside them and inside strings), duplicates
+# and appended overrides, both quotes, escapes, odd blanks and every kind of line end, malformed
+# statements, pref/sticky_pref/lockPref, the managed preferences and many made-up names, and in
+# every place byte-order marks, zero bytes, bytes that are no UTF-8 and line separators. For each
+# pair, Firefox (headless, driven over its Marionette port) says which value it uses for every
+# name, and pref_probe says what the reader makes of the same files; they must agree. Then the
+# user.js that an Apply with every box left as read writes goes to Firefox in place of the old one:
+# every managed value Firefox uses must stay as it was.
+#
+# Beside them, on a Firefox home with two profiles that Firefox itself made: the program finds the
+# profile Firefox starts with; with every box ticked, exactly the preferences whose default is an
+# unticked box come back from the prefs.js Firefox writes on exit (with the editor path); and
+# after Restore Firefox keeps none of the managed preferences but the editor's two.
+#
+#   firefox_differential.py --probe PATH [--files N] [--seed S] [--workers W] [--keep DIR]
 import argparse
 import concurrent.futures
+import contextlib
 import json
 import os
 import random
@@ -51,6 +51,19 @@ return out;"""
 
 # ---- Firefox ----------------------------------------------------------------------------------
 
+@contextlib.contextmanager
+def running_firefox(home, *arguments, **environment):
+    """Firefox ESR, headless, with its own HOME; killed when the block ends if still running."""
+    process = subprocess.Popen(["firefox-esr", "--headless", "--no-remote", *arguments],
+                               env=dict(os.environ, HOME=home, MOZ_HEADLESS="1", **environment),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        yield process
+    finally:
+        process.kill()
+        process.wait(timeout=60)
+
+
 class Firefox:
     """One warm profile; each run puts the two files in place, starts Firefox, asks it, kills it."""
 
@@ -67,16 +80,9 @@ class Firefox:
             f.write(prefs)
         with open(os.path.join(self.profile, "user.js"), "wb") as f:
             f.write(user)
-        process = subprocess.Popen(
-            ["firefox-esr", "--headless", "--no-remote", "--marionette",
-             "-remote-allow-system-access", "-profile", self.profile, "about:blank"],
-            env=dict(os.environ, HOME=self.home, MOZ_HEADLESS="1", **PORT_OF_ITS_OWN),
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        try:
+        with running_firefox(self.home, "--marionette", "-remote-allow-system-access", "-profile",
+                             self.profile, "about:blank", **PORT_OF_ITS_OWN):
             return self._ask(names)
-        finally:
-            process.kill()
-            process.wait(timeout=60)
 
     def _ask(self, names):
         port_file = os.path.join(self.profile, "MarionetteActivePort")
@@ -152,20 +158,21 @@ EDITOR = "C:\\Program Files (x86)\\Editor\\editor.exe"
 def check_real_profiles(probe, work):
     """The problems of the locate, Apply, Firefox, read and Restore round on a real profile."""
     home, appdata = os.path.join(work, "real", "home"), os.path.join(work, "real", "appdata")
-    env = dict(os.environ, HOME=home, MOZ_HEADLESS="1", APPDATA=appdata)
 
     def firefox(*arguments):
         # Firefox saves prefs.js only when a preference changed during the run; its start-up time
         # stamps, in whole seconds, are such a change only when the last run was in another second.
         time.sleep(1.1)
-        subprocess.run(["timeout", "120", "firefox-esr", "--headless", "--no-remote", *arguments],
-                       env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        with running_firefox(home, *arguments) as process:
+            if process.wait(timeout=120) != 0:
+                raise RuntimeError("firefox-esr %s failed" % " ".join(arguments))
 
     def start_and_quit():
         firefox("--screenshot", os.path.join(work, "real", "s.png"), "about:blank")
 
     def run(*arguments):
-        return subprocess.run([probe, *arguments], env=env, capture_output=True, text=True)
+        return subprocess.run([probe, *arguments], env=dict(os.environ, APPDATA=appdata),
+                              capture_output=True, text=True)
 
     def boxes():
         found = {}

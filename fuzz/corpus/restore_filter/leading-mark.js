@@ -1,0 +1,2 @@
+﻿user_pref("geo.enabled", false);
+user_pref("my.own", 1);
