@@ -120,7 +120,18 @@ std::size_t RemoveManagedStatements(std::string_view text, char* kept) {
         at = end;
     }
     std::memcpy(kept + length, text.data() + at, text.size() - at);
-    return length + text.size() - at;
+    length += text.size() - at;
+    // A byte-order mark that followed a removed first statement would now lead the file, and
+    // Firefox skips a leading mark only: the statement after it, which Firefox did not read
+    // before, would start to count. A line end ahead keeps the mark where Firefox stumbles on it.
+    // There is room: the removed statement was longer than one byte.
+    if (!text.starts_with(kByteOrderMark) &&
+        std::string_view(kept, length).starts_with(kByteOrderMark)) {
+        std::memmove(kept + 1, kept, length);
+        kept[0] = '\n';
+        ++length;
+    }
+    return length;
 }
 
 int RestorePreferences(std::wstring* customBackup, const ProfileFolder& profile) {

@@ -36,6 +36,7 @@ std::string Pref(const std::string& name, const std::string& value) {
 
 const std::string kPathLine = Pref("view_source.editor.path", "\"\"");
 const std::string kOwn = Pref("my.own", "1");
+const std::string kMark = "\xEF\xBB\xBF";  // UTF-8 byte-order mark
 
 // A fake per-user data folder with Firefox's profile list and one default profile.
 class Engine : public ::testing::Test {
@@ -172,6 +173,18 @@ TEST_F(Engine, ParsingShowsEachPreferenceAsItsBox) {
             {"", "", "dom.event.contextmenu.enabled", 0, 0, ""},
             {Pref(path, R"("C:\\A (x86)\\\\e")"), "", path, 0, 1, "C:\\A (x86)\\\\e"},
             {"", "", path, 0, 0, ""},
+            // Byte-order marks and zero bytes: each row's files were given to Firefox ESR 153
+            // (headless), and the row holds what it then used for geo.enabled.
+            {kMark + Pref(geo, "false"), "", geo, 1, 1, ""},
+            {"", kMark + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", kMark + kMark + Pref(geo, "false"), geo, 0, 0, ""},  // the second is no blank
+            {"", Pref(geo, "false") + kMark + Pref(geo, "true"), geo, 1, 1, ""},
+            {"", Pref(geo, "false") + "\0"s + Pref(geo, "true"), geo, 1, 1, ""},
+            {"", "// a\0"s + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", "# a\0"s + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", "/* a\0 */"s + Pref(geo, "true") + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", "user_pref(\"geo.enabled\", \"a\0;\n"s + Pref(geo, "false"), geo, 1, 1, ""},
+            {"", "user_pref(\"geo.enabled\", \"a\\\0\");"s + Pref(geo, "false"), geo, 1, 1, ""},
         };
     for (const auto& [prefs, user, name, flag, found, text] : cases) {
         ParsePreferences(prefs, user, misc_, privacy_);

@@ -1,0 +1,1 @@
+user_pref("geo.enabled", true);﻿user_pref("x", 1);
