@@ -2,11 +2,11 @@
 #include "fuzz/properties.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
 #include "prefs/catalogue.h"
+#include "prefs/pref_statements.h"
 
 namespace fuzz {
 
@@ -30,11 +30,11 @@ bool IsRestoreName(const std::string& name) {
     return std::count(std::begin(kRestoreNameList), std::end(kRestoreNameList), name) != 0;
 }
 
-// The text without its blanks and line ends.
+// The text without the blanks and line ends the statement reader skips.
 std::string Ink(std::string_view text) {
     std::string ink;
     std::copy_if(text.begin(), text.end(), std::back_inserter(ink),
-                 [](char c) { return !std::isspace(static_cast<unsigned char>(c)); });
+                 [](char c) { return kBlanks.find(c) == std::string_view::npos; });
     return ink;
 }
 
