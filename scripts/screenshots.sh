@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-docs}")
 dpi=${2:-96}
 build=$(realpath -m build/windows)
-views=(license section-options section-privacy preview section-restore about settings
+views=(license section-options section-privacy section-restore about settings preview
        section-options-changed-to-144dpi)
 wanted=" ${views[*]} "
 suffix=

@@ -374,11 +374,10 @@ const std::vector<Scenario> kScenarios = {
     // writes those same values (the differential test runs Firefox on both).
     {"ATemplateUserJsShowsWhatFirefoxUsesAndApplyKeepsIt",
      {.prefs = "user_pref(\"geo.enabled\", false);\n", .userJs = kTemplateUserJs},
-     {S(Op::Start), S(Op::MainWindow),
-      S(Op::Checked, kWebRtc, 0),       // commented out: Firefox's default
-      S(Op::Checked, kContextMenu, 0),  // the later override wins
-      S(Op::Checked, kGeolocation, 1),  // in a block comment: prefs.js holds
-      S(Op::Boxes, "00000000110"), S(Op::Click, kApply), S(Op::Box, kRestart + kOwnKept, IDOK),
+     // The boxes: WebRTC commented out is Firefox's default, the context menu's later override
+     // wins, and geolocation in a block comment leaves prefs.js's value.
+     {S(Op::Start), S(Op::MainWindow), S(Op::Boxes, "00000000110"), S(Op::Click, kApply),
+      S(Op::Box, kRestart + kOwnKept, IDOK),
       S(Op::File,
         "user_pref(\"dom.event.contextmenu.enabled\", true);\n"
         "user_pref(\"view_source.editor.path\", \"\");\n"
@@ -434,31 +433,6 @@ const std::vector<Scenario> kScenarios = {
       S(Op::Page, kDownloadPage), S(Op::Report, "", 2)}},
 };
 
-// The documentation's screenshots: a profile with a few options set, no update check.
-const char kTourPrefs[] =
-    "user_pref(\"browser.search.openintab\", true);\n"
-    "user_pref(\"geo.enabled\", false);\n"
-    "user_pref(\"view_source.editor.external\", true);\n"
-    "user_pref(\"view_source.editor.path\", \"C:\\\\Program "
-    "Files\\\\Notepad++\\\\notepad++.exe\");\n";
-const std::vector<Scenario> kTourScenarios = {
-    {"Tour",
-     {.prefs = kTourPrefs, .noticeVersion = "", .noticeSuppressed = 0, .updateCheck = 0},
-     {S(Op::Start), S(Op::Dialog, "License model"), S(Op::MainWindow), S(Op::Photograph, "license"),
-      S(Op::Press, IDC_LICENSE_OK), S(Op::Photograph, "section-options"),
-      // the other sections and the dialogs
-      S(Op::Section, kPrivacy), S(Op::Visible, kGeolocation, 1),
-      S(Op::Photograph, "section-privacy"), S(Op::Click, kInfo10),
-      S(Op::Dialog, "Info - Disable WebRTC"), S(Op::Photograph, "preview"), S(Op::Press, IDOK),
-      S(Op::Section, kRestoreSection), S(Op::Visible, kGeolocation, 0),
-      S(Op::Photograph, "section-restore"), S(Op::Section, kAbout), S(Op::Dialog, "About"),
-      S(Op::Photograph, "about"), S(Op::Press, IDOK), S(Op::Menu, kSettingsItem),
-      S(Op::Dialog, "Settings"), S(Op::Photograph, "settings"), S(Op::Press, IDCANCEL),
-      // as if moved to a monitor of 144 DPI
-      S(Op::Section, kMiscellaneous), S(Op::Rescale, "", 144),
-      S(Op::Photograph, "section-options-changed-to-144dpi"), S(Op::Close)}},
-};
-
 // A request waits five seconds at most: with a silent service the window still comes, the update
 // command answers and the program ends, each in about 5.5 s; 9 s leaves room for a busy machine
 // and still fails a second wait.
@@ -489,36 +463,52 @@ const std::vector<Scenario> kHighDpiScenarios = {
          PreviewSourceSteps("-", "-", kNoPreview) + Steps{S(Op::Close)}},
 };
 
-// The views in which a change of DPI is checked, in a fresh start at 144 DPI and in one at 96:
-// the License notice, each page of the main window, About, Settings and a preview. view gives
-// the steps for one view.
-Steps DpiTour(Steps (*view)(const char* name)) {
-    return Steps{S(Op::Start), S(Op::Dialog, "License model")} + view("license") +
-           Steps{S(Op::Press, IDC_LICENSE_OK), S(Op::MainWindow),
-                 S(Op::Type, kEditorPath, "C:\\ed.exe")} +
-           view("options") + Steps{S(Op::Section, kPrivacy), S(Op::Visible, kGeolocation, 1)} +
-           view("privacy") + Steps{S(Op::Section, kRestoreSection), S(Op::Visible, kRestore, 1)} +
-           view("restore") + Steps{S(Op::Section, kAbout), S(Op::Dialog, "About")} + view("about") +
+// The walk through every view, in a fresh start at 144 DPI, in one at 96 and for the
+// documentation's screenshots: the License notice over the main window, each section, About,
+// Settings and a preview. view gives the steps for one view; ending comes before the close.
+Steps Tour(Steps (*view)(const char* name), const Steps& ending = {}) {
+    return Steps{S(Op::Start), S(Op::Dialog, "License model"), S(Op::MainWindow)} +
+           view("license") + Steps{S(Op::Press, IDC_LICENSE_OK)} + view("section-options") +
+           Steps{S(Op::Section, kPrivacy), S(Op::Visible, kGeolocation, 1)} +
+           view("section-privacy") +
+           Steps{S(Op::Section, kRestoreSection), S(Op::Visible, kRestore, 1)} +
+           view("section-restore") + Steps{S(Op::Section, kAbout), S(Op::Dialog, "About")} +
+           view("about") +
            Steps{S(Op::Press, IDOK), S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings")} +
            view("settings") +
            Steps{S(Op::Press, IDCANCEL), S(Op::Section, kPrivacy), S(Op::Click, kInfo10),
                  S(Op::Dialog, "Info - Disable WebRTC")} +
-           view("preview") + Steps{S(Op::Press, IDOK), S(Op::Close)};
+           view("preview") + Steps{S(Op::Press, IDOK)} + ending + Steps{S(Op::Close)};
 }
 
-const StartingState kDpiTourState{
+// A profile with a few options set, no update check.
+const char kTourPrefs[] =
+    "user_pref(\"browser.search.openintab\", true);\n"
+    "user_pref(\"geo.enabled\", false);\n"
+    "user_pref(\"view_source.editor.external\", true);\n"
+    "user_pref(\"view_source.editor.path\", \"C:\\\\Program "
+    "Files\\\\Notepad++\\\\notepad++.exe\");\n";
+const StartingState kTourState{
     .prefs = kTourPrefs, .noticeVersion = "", .noticeSuppressed = 0, .updateCheck = 0};
 
+// The screenshots end with the options section as if moved to a monitor of 144 DPI.
+const std::vector<Scenario> kTourScenarios = {
+    {"Tour", kTourState,
+     Tour([](const char* name) { return Steps{S(Op::Photograph, name)}; },
+          {S(Op::Section, kMiscellaneous), S(Op::Rescale, "", 144),
+           S(Op::Photograph, "section-options-changed-to-144dpi")})},
+};
+
 const std::vector<Scenario> kFreshDpiScenarios = {
-    {"FreshStartLayoutIsRecorded", kDpiTourState,
-     DpiTour([](const char* name) { return Steps{S(Op::Record, name)}; })},
+    {"FreshStartLayoutIsRecorded", kTourState,
+     Tour([](const char* name) { return Steps{S(Op::Record, name)}; })},
 };
 
 // To 144 DPI and back in every view; around the main window's round trip, no GDI object is left.
 const std::vector<Scenario> kDpiChangeScenarios = {
-    {"EveryWindowFollowsAChangeOfDpi", kDpiTourState, DpiTour([](const char* name) {
+    {"EveryWindowFollowsAChangeOfDpi", kTourState, Tour([](const char* name) {
          const Steps there = {S(Op::Rescale, name, 144), S(Op::Rescale, name, 96)};
-         return std::string(name) == "options"
+         return std::string(name) == "section-options"
                     ? Steps{S(Op::GdiObjects, 0, 0)} + there + Steps{S(Op::GdiObjects, 0, 1)} +
                           there + Steps{S(Op::GdiObjects, 0, 1)}
                     : there;

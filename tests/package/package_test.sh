@@ -244,7 +244,8 @@ mkdir "$tour"
 QUORVANE_PROGRAM="$installed_windows\\Quorvane.exe" QUORVANE_PHOTOGRAPH="$(winepath -w "$tour")" \
   wine "$e2e_test" --gtest_filter='Documentation/*' >"$work/tour.log" 2>&1 &
 tour_pid=$!
-for view in license section-options section-privacy preview section-restore about settings; do
+for view in license section-options section-privacy section-restore about settings preview \
+  section-options-changed-to-144dpi; do
   for _ in $(seq 300); do [ -s "$tour/$view.txt" ] && break; sleep 0.1; done
   [ -s "$tour/$view.txt" ] || fail "$view did not appear"
   touch "$tour/$view.done"
