@@ -59,6 +59,8 @@ struct Reply {
 };
 constexpr Reply kNewer{kRequestDone, kHttpOk, R"({"update":1})"};
 constexpr Reply kDown{kRequestNoUrl, 0, ""};
+constexpr Reply kBusy{kRequestDone, 503, ""};
+constexpr const char* kNow = kProductVersion;
 
 // A service that answers alike and notes the request it was sent.
 class ScriptedService : public VersionRequester {
@@ -87,43 +89,42 @@ struct CheckCase {
     UpdateCheckState before;
     Reply reply;
     // Result; requests made; LastCheckResult, LastCheckDay (- for none) and InstalledVersion
-    // after; state count/day after (days relative to today).
+    // after; state count/day after (days relative to today); then the message for the result:
+    // shown, box type and download offer as digits (its text is the end-to-end rows' to judge).
     const char* outcome;
 };
 
 // clang-format off
 const CheckCase kChecks[] = {
-    {kForced, "", kProductVersion, {}, {0, 200, R"({"latest":"1"})"}, "0 read0 800008 0 now 1/0"},
-    {kForced, "", "1.0.0", {}, kDown, "2 read1 - - 1.0.0 1/0"},
-    {kForced, "", "1.0.0", {}, {kRequestReadFailed, 200, ""}, "2 read1 - - 1.0.0 1/0"},
-    {kForced, "", "1.0.0", {}, {0, 503, R"({"update":1})"}, "2 read1 - - 1.0.0 1/0"},
-    {kAuto, "", kProductVersion, {}, {0, 500, ""}, "2 read0 - - now 1/0"},
-    {kAuto, "LastCheckDay=739000", "1.0.0", {}, kNewer, "0 - - 0 1.0.0 1/0"},
-    {kAuto, "LastCheckDay=738999", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
-    {kForced, "LastCheckDay=739000", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
-    {kAuto, "UpdateCheckEnabled=0", "1.0.0", {}, kNewer, "0 - - - 1.0.0 1/0"},
-    {kAuto, "UpdateCheckEnabled=2", kProductVersion, {}, kNewer, "0 - - - now 1/0"},
-    {kForced, "UpdateCheckEnabled=0", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
-    {kForced, "", nullptr, {}, {}, "0 read1 800008 0 now 1/0"},
-    {kForced, "", "1.0.10", {}, {}, "0 read1 800008 0 now 1/0"},
-    {kForced, "", kProductVersion, {1, kToday}, {}, "0 read0 800008 0 now 2/0"},
-    {kForced, "", kProductVersion, {7, kToday - 1}, {}, "0 read0 800008 0 now 1/0"},
-    {kForced, "LastCheckResult=800009", "1.0.0", {5, kToday}, {}, "1 bare0 800009 - 1.0.0 5/0"},
-    {kForced, "LastCheckResult=800008", kProductVersion, {5, kToday}, kNewer, "0 bare0 800008 - now 5/0"},
-    {kForced, "LastCheckResult=800010", kProductVersion, {9, kToday}, {}, "0 bare0 800010 - now 9/0"},
-    {kForced, "LastCheckResult=800017", kProductVersion, {5, kToday}, {}, "0 bare0 800017 - now 5/0"},
-    {kForced, "LastCheckResult=800009", kProductVersion, {5, kToday}, kDown, "2 bare0 800009 - now 5/0"},
-    {kForced, "LastCheckResult=800009", kProductVersion, {5, kToday}, {0, 503, ""}, "2 bare0 800009 - now 5/0"},
-    {kAuto, "LastCheckResult=800009", kProductVersion, {6, kToday}, {}, "1 bare0 800009 - now 6/0"},
+    {kForced, "", kNow, {}, {0, 200, R"({"latest":"1"})"}, "0 read0 800008 0 now 1/0 100"},
+    {kForced, "", "1.0.0", {}, kDown, "2 read1 - - 1.0.0 1/0 100"},
+    {kForced, "", "1.0.0", {}, {kRequestReadFailed, 200, ""}, "2 read1 - - 1.0.0 1/0 100"},
+    {kForced, "", "1.0.0", {}, {0, 503, R"({"update":1})"}, "2 read1 - - 1.0.0 1/0 100"},
+    {kAuto, "", kNow, {}, {0, 500, ""}, "2 read0 - - now 1/0 000"},
+    {kAuto, "LastCheckDay=739000", "1.0.0", {}, kNewer, "0 - - 0 1.0.0 1/0 000"},
+    {kAuto, "LastCheckDay=738999", kNow, {}, kNewer, "1 read0 800009 0 now 1/0 141"},
+    {kForced, "LastCheckDay=739000", kNow, {}, kNewer, "1 read0 800009 0 now 1/0 141"},
+    {kAuto, "UpdateCheckEnabled=0", "1.0.0", {}, kNewer, "0 - - - 1.0.0 1/0 000"},
+    {kAuto, "UpdateCheckEnabled=2", kNow, {}, kNewer, "0 - - - now 1/0 000"},
+    {kForced, "UpdateCheckEnabled=0", kNow, {}, kNewer, "1 read0 800009 0 now 1/0 141"},
+    {kForced, "", nullptr, {}, {}, "0 read1 800008 0 now 1/0 100"},
+    {kForced, "", "1.0.10", {}, {}, "0 read1 800008 0 now 1/0 100"},
+    {kForced, "", kNow, {1, kToday}, {}, "0 read0 800008 0 now 2/0 100"},
+    {kForced, "", kNow, {7, kToday - 1}, {}, "0 read0 800008 0 now 1/0 100"},
+    {kForced, "LastCheckResult=800009", "1.0.0", {5, kToday}, {}, "1 bare0 800009 - 1.0.0 5/0 141"},
+    {kForced, "LastCheckResult=800008", kNow, {5, kToday}, kNewer, "0 bare0 800008 - now 5/0 100"},
+    {kForced, "LastCheckResult=800010", kNow, {9, kToday}, {}, "0 bare0 800010 - now 9/0 100"},
+    {kForced, "LastCheckResult=800017", kNow, {5, kToday}, {}, "0 bare0 800017 - now 5/0 100"},
+    {kForced, "LastCheckResult=800009", kNow, {5, kToday}, kDown, "2 bare0 800009 - now 5/0 100"},
+    {kForced, "LastCheckResult=800009", kNow, {5, kToday}, kBusy, "2 bare0 800009 - now 5/0 100"},
+    {kAuto, "LastCheckResult=800009", kNow, {6, kToday}, {}, "1 bare0 800009 - now 6/0 141"},
 };
 // clang-format on
 
-std::string Stored(const char* key) {
+// A stored number less from, "-" when there is none.
+std::string Stored(const char* key, std::int32_t from = 0) {
     const std::int32_t value = ReadSettingInt(key, -7, kPrimaryRoot);
-    return value == -7 ? "-"
-                       : std::to_string(value - (std::string(key) == "LastCheckDay"
-                                                     ? static_cast<std::int32_t>(kToday)
-                                                     : 0));
+    return value == -7 ? "-" : std::to_string(value - from);
 }
 
 TEST(UpdateCheck, GivesTheResultAndRemembersIt) {
@@ -139,27 +140,15 @@ TEST(UpdateCheck, GivesTheResultAndRemembersIt) {
         const int result = UpdateCheck(service, kToday).Run(c.force, state);
         char installed[32] = {};
         ReadSettingText(installed, sizeof installed, "InstalledVersion", "", kSecondaryRoot);
+        const UpdateMessage shown = MessageForUpdateResult(result, c.force);
         EXPECT_EQ(std::to_string(result) + " " + service.asked + " " + Stored("LastCheckResult") +
-                      " " + Stored("LastCheckDay") + " " +
+                      " " + Stored("LastCheckDay", kToday) + " " +
                       (installed == std::string(kProductVersion) ? "now" : installed) + " " +
-                      std::to_string(state.count) + "/" + std::to_string(state.day - kToday),
+                      std::to_string(state.count) + "/" + std::to_string(state.day - kToday) + " " +
+                      std::to_string(shown.show) + std::to_string(shown.type) +
+                      std::to_string(shown.offersDownload),
                   c.outcome)
             << &c - kChecks;
-    }
-}
-
-// The texts themselves are the end-to-end rows' to judge, in the message boxes the program shows.
-TEST(UpdateMessages, MatchTheResult) {
-    // Result, force, then shown, box type and download offer as digits.
-    const std::tuple<int, int, std::string> cases[] = {
-        {1, kAuto, "141"},   {0, kAuto, "000"},   {2, kAuto, "000"},  {1, kForced, "141"},
-        {3, kForced, "000"}, {0, kForced, "100"}, {2, kForced, "100"}};
-    for (const auto& [result, force, shown] : cases) {
-        const UpdateMessage message = MessageForUpdateResult(result, force);
-        EXPECT_EQ(std::to_string(message.show) + std::to_string(message.type) +
-                      std::to_string(message.offersDownload),
-                  shown)
-            << result << " " << force;
     }
 }
 
