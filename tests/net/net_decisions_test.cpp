@@ -63,23 +63,19 @@ constexpr Reply kBusy{kRequestDone, 503, ""};
 constexpr const char* kNow = kProductVersion;
 
 // A service that answers alike and notes the request it was sent.
-class ScriptedService : public VersionRequester {
-public:
-    explicit ScriptedService(Reply reply) : reply_(reply) {}
+struct ScriptedService : VersionRequester {
     int RequestVersionInfo(char* buffer, std::size_t capacity, std::int32_t newVersion,
                            std::size_t& length, std::uint32_t& httpStatus) override {
         asked = (buffer ? "read" : "bare") + std::to_string(newVersion);
-        httpStatus = reply_.httpStatus;
+        httpStatus = reply.httpStatus;
         if (buffer != nullptr) {
-            length = std::min(std::strlen(reply_.answer), capacity);
-            std::memcpy(buffer, reply_.answer, length);
+            length = std::min(std::strlen(reply.answer), capacity);
+            std::memcpy(buffer, reply.answer, length);
         }
-        return reply_.status;
+        return reply.status;
     }
+    Reply reply;
     std::string asked = "-";
-
-private:
-    Reply reply_;
 };
 
 struct CheckCase {
@@ -135,7 +131,8 @@ TEST(UpdateCheck, GivesTheResultAndRemembersIt) {
         if (c.installed != nullptr) {
             WriteSettingText("InstalledVersion", c.installed, kSecondaryRoot);
         }
-        ScriptedService service(c.reply);
+        ScriptedService service;
+        service.reply = c.reply;
         UpdateCheckState state = c.before;
         const int result = UpdateCheck(service, kToday).Run(c.force, state);
         char installed[32] = {};
