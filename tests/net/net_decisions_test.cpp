@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "net/update_message.h"
 #include "net/usage_report.h"
@@ -78,17 +79,12 @@ struct ScriptedService : VersionRequester {
     std::string asked = "-";
 };
 
-struct CheckCase {
-    int force;
-    const char* settings;   // the line of the settings file that holds the check's values
-    const char* installed;  // InstalledVersion before, nullptr for none
-    UpdateCheckState before;
-    Reply reply;
-    // Result; requests made; LastCheckResult, LastCheckDay (- for none) and InstalledVersion
-    // after; state count/day after (days relative to today); then the message for the result:
-    // shown, box type and download offer as digits (its text is the end-to-end rows' to judge).
-    const char* outcome;
-};
+// Each row: the check's kind; the line of the settings file that holds the check's values;
+// InstalledVersion before (nullptr for none); the state and the reply; then the outcome: result;
+// requests made; LastCheckResult, LastCheckDay (- for none) and InstalledVersion after; state
+// count/day after (days relative to today); and the message for the result: shown, box type and
+// download offer as digits (its text is the end-to-end rows' to judge).
+using CheckCase = std::tuple<int, const char*, const char*, UpdateCheckState, Reply, const char*>;
 
 // clang-format off
 const CheckCase kChecks[] = {
@@ -125,26 +121,27 @@ std::string Stored(const char* key, std::int32_t from = 0) {
 
 TEST(UpdateCheck, GivesTheResultAndRemembersIt) {
     for (const CheckCase& c : kChecks) {
+        const auto& [force, settings, installedBefore, before, reply, outcome] = c;
         const test::UserFolders folder;
         test::WriteFileBytes(folder.Roaming() / "Kestrovan" / "Quorvane" / "settings.ini",
-                             std::string(c.settings) + "\n");
-        if (c.installed != nullptr) {
-            WriteSettingText("InstalledVersion", c.installed, kSecondaryRoot);
+                             std::string(settings) + "\n");
+        if (installedBefore != nullptr) {
+            WriteSettingText("InstalledVersion", installedBefore, kSecondaryRoot);
         }
         ScriptedService service;
-        service.reply = c.reply;
-        UpdateCheckState state = c.before;
-        const int result = UpdateCheck(service, kToday).Run(c.force, state);
+        service.reply = reply;
+        UpdateCheckState state = before;
+        const int result = UpdateCheck(service, kToday).Run(force, state);
         char installed[32] = {};
         ReadSettingText(installed, sizeof installed, "InstalledVersion", "", kSecondaryRoot);
-        const UpdateMessage shown = MessageForUpdateResult(result, c.force);
+        const UpdateMessage shown = MessageForUpdateResult(result, force);
         EXPECT_EQ(std::to_string(result) + " " + service.asked + " " + Stored("LastCheckResult") +
                       " " + Stored("LastCheckDay", kToday) + " " +
                       (installed == std::string(kProductVersion) ? "now" : installed) + " " +
                       std::to_string(state.count) + "/" + std::to_string(state.day - kToday) + " " +
                       std::to_string(shown.show) + std::to_string(shown.type) +
                       std::to_string(shown.offersDownload),
-                  c.outcome)
+                  outcome)
             << &c - kChecks;
     }
 }
@@ -162,17 +159,12 @@ public:
 
 constexpr std::int32_t kNone = 1234567;  // ReportedUsage not stored
 
-struct ReportCase {
-    std::int32_t reportedBefore;
-    bool noticeVersionChanged;
-    UsageFlags flags;
-    const char* sent;  // "usage@ReportedUsage when sent" per report
-    std::int32_t reportedAfter;
-};
-
 TEST(UsageReport, SendsOnlyALargerSetAndStoresItFirst) {
+    // Each row: ReportedUsage before (kNone: not stored), whether the notice version changed, the
+    // usage flags; then the reports sent ("usage@ReportedUsage when sent" each) and ReportedUsage
+    // after.
     // clang-format off
-    const ReportCase cases[] = {
+    const std::tuple<std::int32_t, bool, UsageFlags, const char*, std::int32_t> cases[] = {
         {kNone, false, {true, false, false, true}, "9@9 ", 9},
         {1, false, {true, true, false, false}, "3@3 ", 3},
         {3, false, {false, true, false, false}, "", 3},  // a new flag, but a smaller set
@@ -185,18 +177,19 @@ TEST(UsageReport, SendsOnlyALargerSetAndStoresItFirst) {
         {-1, false, {true, true, true, true}, "", -1},       // 4294967295 as an unsigned number
         {-1, true, {true, true, true, true}, "15@15 ", 15}};
     // clang-format on
-    for (const ReportCase& c : cases) {
+    for (const auto& [reportedBefore, noticeVersionChanged, flags, sentTexts, reportedAfter] :
+         cases) {
         const test::UserFolders folder;
-        if (c.reportedBefore != kNone) {
-            WriteSettingInt("ReportedUsage", c.reportedBefore, kPrimaryRoot);
+        if (reportedBefore != kNone) {
+            WriteSettingInt("ReportedUsage", reportedBefore, kPrimaryRoot);
         }
         RecordingSender sender;
-        const bool sent = UsageReport(sender).Run(c.flags, c.noticeVersionChanged);
-        EXPECT_EQ(sender.sent, c.sent);
+        const bool sent = UsageReport(sender).Run(flags, noticeVersionChanged);
+        EXPECT_EQ(sender.sent, sentTexts);
         EXPECT_EQ(sent, !sender.sent.empty());
-        EXPECT_EQ(ReadSettingInt("ReportedUsage", kNone, kPrimaryRoot), c.reportedAfter) << c.sent;
+        EXPECT_EQ(ReadSettingInt("ReportedUsage", kNone, kPrimaryRoot), reportedAfter) << sentTexts;
         // The failed report is not repeated for the same set.
-        EXPECT_FALSE(UsageReport(sender).Run(c.flags, false));
+        EXPECT_FALSE(UsageReport(sender).Run(flags, false));
     }
 }
 
