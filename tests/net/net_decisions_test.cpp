@@ -113,7 +113,7 @@ const CheckCase kChecks[] = {
 };
 // clang-format on
 
-// A stored number less from, "-" when there is none.
+// The number stored under key, less from; "-" when there is none.
 std::string Stored(const char* key, std::int32_t from = 0) {
     const std::int32_t value = ReadSettingInt(key, -7, kPrimaryRoot);
     return value == -7 ? "-" : std::to_string(value - from);
