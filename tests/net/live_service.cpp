@@ -17,8 +17,7 @@ struct InternetCloser {
 };
 using UniqueInternet = std::unique_ptr<void, InternetCloser>;
 
-}  // namespace
-
+// The whole body of a GET request, or "" when no answer comes.
 std::string HttpGet(const std::wstring& url) {
     const UniqueInternet session(
         InternetOpenW(L"tests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
@@ -33,6 +32,8 @@ std::string HttpGet(const std::wstring& url) {
     }
     return body;
 }
+
+}  // namespace
 
 ServiceInspection::ServiceInspection()
     : body_(HttpGet(L"http://127.0.0.1:" + std::to_wstring(QUORVANE_TEST_ADMIN_PORT) +

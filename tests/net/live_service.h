@@ -4,9 +4,6 @@
 
 #include <string>
 
-// The whole body of a GET request, or "" when no answer comes.
-std::string HttpGet(const std::wstring& url);
-
 // The service's database as its admin listener shows it.
 class ServiceInspection {
 public:

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "net/update_message.h"
 #include "net/usage_report.h"
@@ -59,107 +60,89 @@ struct Reply {
 };
 constexpr Reply kNewer{kRequestDone, kHttpOk, R"({"update":1})"};
 constexpr Reply kDown{kRequestNoUrl, 0, ""};
+constexpr Reply kBusy{kRequestDone, 503, ""};
+constexpr const char* kNow = kProductVersion;
 
 // A service that answers alike and notes the request it was sent.
-class ScriptedService : public VersionRequester {
-public:
-    explicit ScriptedService(Reply reply) : reply_(reply) {}
+struct ScriptedService : VersionRequester {
     int RequestVersionInfo(char* buffer, std::size_t capacity, std::int32_t newVersion,
                            std::size_t& length, std::uint32_t& httpStatus) override {
         asked = (buffer ? "read" : "bare") + std::to_string(newVersion);
-        httpStatus = reply_.httpStatus;
+        httpStatus = reply.httpStatus;
         if (buffer != nullptr) {
-            length = std::min(std::strlen(reply_.answer), capacity);
-            std::memcpy(buffer, reply_.answer, length);
+            length = std::min(std::strlen(reply.answer), capacity);
+            std::memcpy(buffer, reply.answer, length);
         }
-        return reply_.status;
+        return reply.status;
     }
-    std::string asked = "-";
-
-private:
-    Reply reply_;
-};
-
-struct CheckCase {
-    int force;
-    const char* settings;   // the line of the settings file that holds the check's values
-    const char* installed;  // InstalledVersion before, nullptr for none
-    UpdateCheckState before;
     Reply reply;
-    // Result; requests made; LastCheckResult, LastCheckDay (- for none) and InstalledVersion
-    // after; state count/day after (days relative to today).
-    const char* outcome;
+    std::string asked = "-";
 };
+
+// Each row: the check's kind; the line of the settings file that holds the check's values;
+// InstalledVersion before (nullptr for none); the state and the reply; then the outcome: result;
+// requests made; LastCheckResult, LastCheckDay (- for none) and InstalledVersion after; state
+// count/day after (days relative to today); and the message for the result: shown, box type and
+// download offer as digits (its text is the end-to-end rows' to judge).
+using CheckCase = std::tuple<int, const char*, const char*, UpdateCheckState, Reply, const char*>;
 
 // clang-format off
 const CheckCase kChecks[] = {
-    {kForced, "", kProductVersion, {}, {0, 200, R"({"latest":"1"})"}, "0 read0 800008 0 now 1/0"},
-    {kForced, "", "1.0.0", {}, kDown, "2 read1 - - 1.0.0 1/0"},
-    {kForced, "", "1.0.0", {}, {kRequestReadFailed, 200, ""}, "2 read1 - - 1.0.0 1/0"},
-    {kForced, "", "1.0.0", {}, {0, 503, R"({"update":1})"}, "2 read1 - - 1.0.0 1/0"},
-    {kAuto, "", kProductVersion, {}, {0, 500, ""}, "2 read0 - - now 1/0"},
-    {kAuto, "LastCheckDay=739000", "1.0.0", {}, kNewer, "0 - - 0 1.0.0 1/0"},
-    {kAuto, "LastCheckDay=738999", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
-    {kForced, "LastCheckDay=739000", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
-    {kAuto, "UpdateCheckEnabled=0", "1.0.0", {}, kNewer, "0 - - - 1.0.0 1/0"},
-    {kAuto, "UpdateCheckEnabled=2", kProductVersion, {}, kNewer, "0 - - - now 1/0"},
-    {kForced, "UpdateCheckEnabled=0", kProductVersion, {}, kNewer, "1 read0 800009 0 now 1/0"},
-    {kForced, "", nullptr, {}, {}, "0 read1 800008 0 now 1/0"},
-    {kForced, "", "1.0.10", {}, {}, "0 read1 800008 0 now 1/0"},
-    {kForced, "", kProductVersion, {1, kToday}, {}, "0 read0 800008 0 now 2/0"},
-    {kForced, "", kProductVersion, {7, kToday - 1}, {}, "0 read0 800008 0 now 1/0"},
-    {kForced, "LastCheckResult=800009", "1.0.0", {5, kToday}, {}, "1 bare0 800009 - 1.0.0 5/0"},
-    {kForced, "LastCheckResult=800008", kProductVersion, {5, kToday}, kNewer, "0 bare0 800008 - now 5/0"},
-    {kForced, "LastCheckResult=800010", kProductVersion, {9, kToday}, {}, "0 bare0 800010 - now 9/0"},
-    {kForced, "LastCheckResult=800017", kProductVersion, {5, kToday}, {}, "0 bare0 800017 - now 5/0"},
-    {kForced, "LastCheckResult=800009", kProductVersion, {5, kToday}, kDown, "2 bare0 800009 - now 5/0"},
-    {kForced, "LastCheckResult=800009", kProductVersion, {5, kToday}, {0, 503, ""}, "2 bare0 800009 - now 5/0"},
-    {kAuto, "LastCheckResult=800009", kProductVersion, {6, kToday}, {}, "1 bare0 800009 - now 6/0"},
+    {kForced, "", kNow, {}, {0, 200, R"({"latest":"1"})"}, "0 read0 800008 0 now 1/0 100"},
+    {kForced, "", "1.0.0", {}, kDown, "2 read1 - - 1.0.0 1/0 100"},
+    {kForced, "", "1.0.0", {}, {kRequestReadFailed, 200, ""}, "2 read1 - - 1.0.0 1/0 100"},
+    {kForced, "", "1.0.0", {}, {0, 503, R"({"update":1})"}, "2 read1 - - 1.0.0 1/0 100"},
+    {kAuto, "", kNow, {}, {0, 500, ""}, "2 read0 - - now 1/0 000"},
+    {kAuto, "LastCheckDay=739000", "1.0.0", {}, kNewer, "0 - - 0 1.0.0 1/0 000"},
+    {kAuto, "LastCheckDay=738999", kNow, {}, kNewer, "1 read0 800009 0 now 1/0 141"},
+    {kForced, "LastCheckDay=739000", kNow, {}, kNewer, "1 read0 800009 0 now 1/0 141"},
+    {kAuto, "UpdateCheckEnabled=0", "1.0.0", {}, kNewer, "0 - - - 1.0.0 1/0 000"},
+    {kAuto, "UpdateCheckEnabled=2", kNow, {}, kNewer, "0 - - - now 1/0 000"},
+    {kForced, "UpdateCheckEnabled=0", kNow, {}, kNewer, "1 read0 800009 0 now 1/0 141"},
+    {kForced, "", nullptr, {}, {}, "0 read1 800008 0 now 1/0 100"},
+    {kForced, "", "1.0.10", {}, {}, "0 read1 800008 0 now 1/0 100"},
+    {kForced, "", kNow, {1, kToday}, {}, "0 read0 800008 0 now 2/0 100"},
+    {kForced, "", kNow, {7, kToday - 1}, {}, "0 read0 800008 0 now 1/0 100"},
+    {kForced, "LastCheckResult=800009", "1.0.0", {5, kToday}, {}, "1 bare0 800009 - 1.0.0 5/0 141"},
+    {kForced, "LastCheckResult=800008", kNow, {5, kToday}, kNewer, "0 bare0 800008 - now 5/0 100"},
+    {kForced, "LastCheckResult=800010", kNow, {9, kToday}, {}, "0 bare0 800010 - now 9/0 100"},
+    {kForced, "LastCheckResult=800017", kNow, {5, kToday}, {}, "0 bare0 800017 - now 5/0 100"},
+    {kForced, "LastCheckResult=800009", kNow, {5, kToday}, kDown, "2 bare0 800009 - now 5/0 100"},
+    {kForced, "LastCheckResult=800009", kNow, {5, kToday}, kBusy, "2 bare0 800009 - now 5/0 100"},
+    {kAuto, "LastCheckResult=800009", kNow, {6, kToday}, {}, "1 bare0 800009 - now 6/0 141"},
 };
 // clang-format on
 
-std::string Stored(const char* key) {
+// The number stored under key, less from; "-" when there is none.
+std::string Stored(const char* key, std::int32_t from = 0) {
     const std::int32_t value = ReadSettingInt(key, -7, kPrimaryRoot);
-    return value == -7 ? "-"
-                       : std::to_string(value - (std::string(key) == "LastCheckDay"
-                                                     ? static_cast<std::int32_t>(kToday)
-                                                     : 0));
+    return value == -7 ? "-" : std::to_string(value - from);
 }
 
 TEST(UpdateCheck, GivesTheResultAndRemembersIt) {
     for (const CheckCase& c : kChecks) {
+        const auto& [force, settings, installedBefore, before, reply, outcome] = c;
         const test::UserFolders folder;
         test::WriteFileBytes(folder.Roaming() / "Kestrovan" / "Quorvane" / "settings.ini",
-                             std::string(c.settings) + "\n");
-        if (c.installed != nullptr) {
-            WriteSettingText("InstalledVersion", c.installed, kSecondaryRoot);
+                             std::string(settings) + "\n");
+        if (installedBefore != nullptr) {
+            WriteSettingText("InstalledVersion", installedBefore, kSecondaryRoot);
         }
-        ScriptedService service(c.reply);
-        UpdateCheckState state = c.before;
-        const int result = UpdateCheck(service, kToday).Run(c.force, state);
+        ScriptedService service;
+        service.reply = reply;
+        UpdateCheckState state = before;
+        const int result = UpdateCheck(service, kToday).Run(force, state);
         char installed[32] = {};
         ReadSettingText(installed, sizeof installed, "InstalledVersion", "", kSecondaryRoot);
+        const UpdateMessage shown = MessageForUpdateResult(result, force);
         EXPECT_EQ(std::to_string(result) + " " + service.asked + " " + Stored("LastCheckResult") +
-                      " " + Stored("LastCheckDay") + " " +
+                      " " + Stored("LastCheckDay", kToday) + " " +
                       (installed == std::string(kProductVersion) ? "now" : installed) + " " +
-                      std::to_string(state.count) + "/" + std::to_string(state.day - kToday),
-                  c.outcome)
+                      std::to_string(state.count) + "/" + std::to_string(state.day - kToday) + " " +
+                      std::to_string(shown.show) + std::to_string(shown.type) +
+                      std::to_string(shown.offersDownload),
+                  outcome)
             << &c - kChecks;
-    }
-}
-
-// The texts themselves are the end-to-end rows' to judge, in the message boxes the program shows.
-TEST(UpdateMessages, MatchTheResult) {
-    // Result, force, then shown, box type and download offer as digits.
-    const std::tuple<int, int, std::string> cases[] = {
-        {1, kAuto, "141"},   {0, kAuto, "000"},   {2, kAuto, "000"},  {1, kForced, "141"},
-        {3, kForced, "000"}, {0, kForced, "100"}, {2, kForced, "100"}};
-    for (const auto& [result, force, shown] : cases) {
-        const UpdateMessage message = MessageForUpdateResult(result, force);
-        EXPECT_EQ(std::to_string(message.show) + std::to_string(message.type) +
-                      std::to_string(message.offersDownload),
-                  shown)
-            << result << " " << force;
     }
 }
 
@@ -176,17 +159,12 @@ public:
 
 constexpr std::int32_t kNone = 1234567;  // ReportedUsage not stored
 
-struct ReportCase {
-    std::int32_t reportedBefore;
-    bool noticeVersionChanged;
-    UsageFlags flags;
-    const char* sent;  // "usage@ReportedUsage when sent" per report
-    std::int32_t reportedAfter;
-};
-
 TEST(UsageReport, SendsOnlyALargerSetAndStoresItFirst) {
+    // Each row: ReportedUsage before (kNone: not stored), whether the notice version changed, the
+    // usage flags; then the reports sent ("usage@ReportedUsage when sent" each) and ReportedUsage
+    // after.
     // clang-format off
-    const ReportCase cases[] = {
+    const std::tuple<std::int32_t, bool, UsageFlags, const char*, std::int32_t> cases[] = {
         {kNone, false, {true, false, false, true}, "9@9 ", 9},
         {1, false, {true, true, false, false}, "3@3 ", 3},
         {3, false, {false, true, false, false}, "", 3},  // a new flag, but a smaller set
@@ -199,18 +177,19 @@ TEST(UsageReport, SendsOnlyALargerSetAndStoresItFirst) {
         {-1, false, {true, true, true, true}, "", -1},       // 4294967295 as an unsigned number
         {-1, true, {true, true, true, true}, "15@15 ", 15}};
     // clang-format on
-    for (const ReportCase& c : cases) {
+    for (const auto& [reportedBefore, noticeVersionChanged, flags, sentTexts, reportedAfter] :
+         cases) {
         const test::UserFolders folder;
-        if (c.reportedBefore != kNone) {
-            WriteSettingInt("ReportedUsage", c.reportedBefore, kPrimaryRoot);
+        if (reportedBefore != kNone) {
+            WriteSettingInt("ReportedUsage", reportedBefore, kPrimaryRoot);
         }
         RecordingSender sender;
-        const bool sent = UsageReport(sender).Run(c.flags, c.noticeVersionChanged);
-        EXPECT_EQ(sender.sent, c.sent);
+        const bool sent = UsageReport(sender).Run(flags, noticeVersionChanged);
+        EXPECT_EQ(sender.sent, sentTexts);
         EXPECT_EQ(sent, !sender.sent.empty());
-        EXPECT_EQ(ReadSettingInt("ReportedUsage", kNone, kPrimaryRoot), c.reportedAfter) << c.sent;
+        EXPECT_EQ(ReadSettingInt("ReportedUsage", kNone, kPrimaryRoot), reportedAfter) << sentTexts;
         // The failed report is not repeated for the same set.
-        EXPECT_FALSE(UsageReport(sender).Run(c.flags, false));
+        EXPECT_FALSE(UsageReport(sender).Run(flags, false));
     }
 }
 

@@ -104,9 +104,7 @@ static_assert(!std::is_copy_constructible_v<CounterOwner> &&
 // Moving hands the handle on; each handle is closed exactly once: when its owner goes, when a move
 // or Receive replaces it, and never after Release.
 TEST(UniqueHandle, MovesHandOnAndEachHandleIsClosedOnce) {
-    int first = 0;
-    int second = 0;
-    int released = 0;
+    int first = 0, second = 0, released = 0;
     {
         CounterOwner a(&first);
         CounterOwner b(std::move(a));
@@ -120,9 +118,7 @@ TEST(UniqueHandle, MovesHandOnAndEachHandleIsClosedOnce) {
         EXPECT_EQ(d.Release(), &released);
         *d.Receive() = &second;
     }
-    EXPECT_EQ(first, 1);
-    EXPECT_EQ(second, 2);
-    EXPECT_EQ(released, 0);
+    EXPECT_EQ(std::tuple(first, second, released), std::tuple(1, 2, 0));
 }
 
 class SettingsStore : public ::testing::Test {
