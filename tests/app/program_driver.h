@@ -69,27 +69,29 @@ inline std::vector<COLORREF> ScreenPixels(const RECT& rect) {
     return pixels;
 }
 
-struct WindowSearch {
-    DWORD processId;
-    const wchar_t* className;
+// The top-level windows (parent null) or every window below parent, in the system's order.
+inline std::vector<HWND> WindowsBelow(HWND parent) {
     std::vector<HWND> found;
-};
-
-inline BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window) &&
-        ClassOf(window) == search->className) {
-        search->found.push_back(window);
+    const WNDENUMPROC collect = [](HWND window, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+    };
+    if (parent == nullptr) {
+        EnumWindows(collect, reinterpret_cast<LPARAM>(&found));
+    } else {
+        EnumChildWindows(parent, collect, reinterpret_cast<LPARAM>(&found));
     }
-    return TRUE;
+    return found;
 }
 
 inline std::vector<HWND> VisibleWindows(DWORD processId, const wchar_t* className) {
-    WindowSearch search{processId, className, {}};
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> windows = WindowsBelow(nullptr);
+    std::erase_if(windows, [&](HWND window) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        return owner != processId || !IsWindowVisible(window) || ClassOf(window) != className;
+    });
+    return windows;
 }
 
 // Which rows of the control's rectangle, less inset pixels on each side, hold a dark pixel; in a
