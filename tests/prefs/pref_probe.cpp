@@ -1,7 +1,7 @@
 // What the engine makes of a prefs.js and a user.js, for the differential test against Firefox:
-//   pref_probe PREFS USERJS NAMES APPLIED
-// prints, for each name of the file NAMES (one a line), the value the reader says Firefox uses:
-//   <name in hex> <type: none|bool|int|string> <value: 0/1, decimal, or hex bytes> <user> <locked>
+//   pref_probe PREFS USERJS APPLIED < NAMES
+// prints, for each name read from the input (one a line), the value the reader says Firefox uses:
+//   <type: none|bool|int|string> <value: 0/1, decimal, or x and hex bytes> <user> <locked> <name>
 // and writes to APPLIED the user.js an Apply with every box left as read would write (the old one
 // when that Apply would be refused).
 //   pref_probe names          prints the catalogue's preference names, one a line
@@ -14,8 +14,7 @@
 // (the last three fail, with status 1, when the program would report a failure).
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <iostream>
 
 #include "prefs/pending_values.h"
 #include "prefs/pref_reader.h"
@@ -23,15 +22,9 @@
 #include "prefs/profile_locator.h"
 #include "prefs/restore.h"
 #include "settings/text_util.h"
+#include "tests/test_support.h"
 
 namespace {
-
-std::string ReadAll(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
 
 std::string Hex(std::string_view bytes) {
     std::string hex = "x";  // never empty, so the fields stay separate
@@ -51,8 +44,8 @@ void PrintResolved(const ResolvedPref& pref) {
     } else if (value != nullptr) {
         type = "string", shown = Hex(value->text);
     }
-    std::printf("%s %s %s %d %d\n", Hex(pref.name).c_str(), type.c_str(), shown.c_str(),
-                pref.hasUser ? 1 : 0, pref.locked ? 1 : 0);
+    std::printf("%s %s %d %d %s\n", type.c_str(), shown.c_str(), pref.hasUser ? 1 : 0,
+                pref.locked ? 1 : 0, pref.name.c_str());
 }
 
 // An Apply with every box and the editor path left as the main window shows them after reading;
@@ -109,14 +102,13 @@ int main(int argc, char** argv) {
     if (onProfile >= 0) {
         return onProfile;
     }
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: pref_probe PREFS USERJS NAMES APPLIED\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: pref_probe PREFS USERJS APPLIED < NAMES\n");
         return 2;
     }
-    const std::string prefs = ReadAll(argv[1]), user = ReadAll(argv[2]);
+    const std::string prefs = test::ReadFileBytes(argv[1]), user = test::ReadFileBytes(argv[2]);
     PrefResolver resolver;
-    std::ifstream names(argv[3]);
-    for (std::string name; std::getline(names, name);) {
+    for (std::string name; std::getline(std::cin, name);) {
         resolver.Watch(name);
     }
     resolver.Read(prefs);
@@ -132,6 +124,6 @@ int main(int argc, char** argv) {
         AppendStatements(statements, misc, privacy);
         applied = statements;
     }
-    std::ofstream(argv[4], std::ios::binary) << applied;
+    test::WriteFileBytes(argv[3], applied);
     return 0;
 }
