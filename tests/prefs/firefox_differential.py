@@ -286,15 +286,8 @@ class Generator:
                 parts.remove(broken)
         return "".join(parts)
 
-    def keyword(self, user_file):
-        weights = [70, 8, 5, 10] if user_file else [90, 4, 2, 4]
-        return self.r.choices(["user_pref", "pref", "sticky_pref", "lockPref"], weights)[0]
-
-    def pick_name(self):
-        return self.r.choice(MANAGED) if self.r.random() < 0.45 else self.r.choice(MADE_UP)
-
     def entry(self, user_file):
-        name = self.pick_name()
+        name = self.r.choice(MANAGED) if self.r.random() < 0.45 else self.r.choice(MADE_UP)
         pick = self.r.random()
         # An odd character in a comment may end it early, before a statement then read.
         if pick < 0.08:
@@ -303,7 +296,9 @@ class Generator:
             return "# " + self.odd(10) + self.statement("user_pref", name, lines=False)
         if pick < 0.18:
             return "/* " + self.odd(10) + self.statement("user_pref", name).replace("*/", "") + " */"
-        return self.odd(0.5) + self.statement(self.keyword(user_file), name)
+        keyword = self.r.choices(["user_pref", "pref", "sticky_pref", "lockPref"],
+                                 [70, 8, 5, 10] if user_file else [90, 4, 2, 4])[0]
+        return self.odd(0.5) + self.statement(keyword, name)
 
     def file(self, count, user_file, header):
         out = self.r.choice(["\ufeff"] * 3 + ["\ufeff\ufeff", " \ufeff"] + [""] * 15)
@@ -320,9 +315,8 @@ class Generator:
         return out.encode("utf-8", "surrogateescape")
 
     def profile(self):
-        prefs = self.file(30, False, "// Mozilla User Preferences")
-        user = self.file(self.r.randint(20, 80), True, "/*** a template user.js ***/")
-        return prefs, user
+        return (self.file(30, False, "// Mozilla User Preferences"),
+                self.file(self.r.randint(20, 80), True, "/*** a template user.js ***/"))
 
 
 # ---- The comparison ---------------------------------------------------------------------------
