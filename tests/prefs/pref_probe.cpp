@@ -6,22 +6,18 @@
 // when that Apply would be refused).
 //   pref_probe names          prints the catalogue's preference names, one a line
 // On the default profile of the Firefox folder below APPDATA, as the program finds it:
-//   pref_probe locate         prints the path of its prefs.js ('/' separators)
 //   pref_probe tick-all PATH  applies every box ticked and the editor path PATH
 //   pref_probe restore        restores
 //   pref_probe boxes          reads, and prints for each option of the catalogue
 //                             "<found> <flag> <default flag> <text in hex> <name>"
-// (the last three fail, with status 1, when the program would report a failure).
-#include <algorithm>
+// (the first two fail, with status 1, when the program would report a failure).
 #include <cstdio>
 #include <iostream>
 
 #include "prefs/pending_values.h"
 #include "prefs/pref_reader.h"
 #include "prefs/pref_writer.h"
-#include "prefs/profile_locator.h"
 #include "prefs/restore.h"
-#include "settings/text_util.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -48,13 +44,6 @@ void PrintResolved(const ResolvedPref& pref) {
                 pref.locked ? 1 : 0, pref.name.c_str());
 }
 
-// An Apply with every box and the editor path left as the main window shows them after reading;
-// false when it would be refused.
-bool LeaveEveryBoxAsRead(PrefSection& misc, PrefSection& privacy) {
-    return TakePendingValues(ShownAfterReading(misc, privacy), misc, privacy) ==
-           EditorPathCheck::kSafe;
-}
-
 // The modes that work on the default profile; -1 for another mode.
 int OnProfile(const std::string& mode, const char* path) {
     PrefSection misc{}, privacy{};
@@ -63,15 +52,6 @@ int OnProfile(const std::string& mode, const char* path) {
             std::printf("%s\n", option.preference);
         }
         return 0;
-    }
-    if (mode == "locate") {
-        wchar_t located[kPathCapacity];
-        std::string text = LocateProfileFile(located, kPathCapacity, kPrefsFileName) != nullptr
-                               ? Utf16ToUtf8(located)
-                               : "";
-        std::replace(text.begin(), text.end(), '\\', '/');
-        std::printf("%s\n", text.c_str());
-        return text.empty() ? 1 : 0;
     }
     if (mode == "tick-all") {
         for (const PrefOption& option : kPrefCatalogue) {
@@ -118,8 +98,12 @@ int main(int argc, char** argv) {
     }
     PrefSection misc{}, privacy{};
     ParsePreferences(prefs, user, misc, privacy);
-    std::string applied = user;  // a refused Apply writes nothing
-    if (LeaveEveryBoxAsRead(misc, privacy) && !PendingEditorPathIsUnsafe(misc)) {
+    // An Apply with every box and the editor path left as the main window shows them after
+    // reading; one refused writes nothing.
+    std::string applied = user;
+    if (TakePendingValues(ShownAfterReading(misc, privacy), misc, privacy) ==
+            EditorPathCheck::kSafe &&
+        !PendingEditorPathIsUnsafe(misc)) {
         char statements[kPrefOutputCapacity] = "";
         AppendStatements(statements, misc, privacy);
         applied = statements;
