@@ -91,30 +91,26 @@ def marionette(port, *commands):
     return answer[3]["value"]
 
 
-class Firefox:
-    """One warm profile; each run puts the two files in place, starts Firefox, asks it, kills it."""
-
-    def __init__(self, folder):
-        self.home = os.path.join(folder, "home")
-        self.profile = os.path.join(folder, "profile")
-        os.makedirs(self.profile)
-
-    def values(self, prefs, user, names):
-        port_file = os.path.join(self.profile, "MarionetteActivePort")
-        if os.path.exists(port_file):
-            os.remove(port_file)
-        write(os.path.join(self.profile, "prefs.js"), prefs)
-        write(os.path.join(self.profile, "user.js"), user)
-        with running_firefox(self.home, "--marionette", "-remote-allow-system-access", "-profile",
-                             self.profile, "about:blank", **PORT_OF_ITS_OWN):
-            deadline = time.time() + 60
-            while not (os.path.exists(port_file) and open(port_file).read().strip()):
-                if time.time() > deadline:
-                    raise RuntimeError("Firefox opened no Marionette port")
-                time.sleep(0.05)
-            return marionette(int(open(port_file).read()), ("WebDriver:NewSession", {}),
-                              ("Marionette:SetContext", {"value": "chrome"}),
-                              ("WebDriver:ExecuteScript", {"script": QUERY, "args": [names]}))
+def firefox_values(folder, prefs, user, names):
+    """What Firefox uses for each name once it read the two files: their profile, in folder, stays
+    warm from one call to the next, and Firefox is killed once it answered."""
+    profile = os.path.join(folder, "profile")
+    port_file = os.path.join(profile, "MarionetteActivePort")
+    os.makedirs(profile, exist_ok=True)
+    with contextlib.suppress(FileNotFoundError):
+        os.remove(port_file)
+    write(os.path.join(profile, "prefs.js"), prefs)
+    write(os.path.join(profile, "user.js"), user)
+    with running_firefox(os.path.join(folder, "home"), "--marionette", "-profile", profile,
+                         "-remote-allow-system-access", "about:blank", **PORT_OF_ITS_OWN):
+        deadline = time.time() + 60
+        while not (os.path.exists(port_file) and open(port_file).read().strip()):
+            if time.time() > deadline:
+                raise RuntimeError("Firefox opened no Marionette port")
+            time.sleep(0.05)
+        return marionette(int(open(port_file).read()), ("WebDriver:NewSession", {}),
+                          ("Marionette:SetContext", {"value": "chrome"}),
+                          ("WebDriver:ExecuteScript", {"script": QUERY, "args": [names]}))
 
 
 def from_probe(probe, folder, prefs, user):
@@ -339,13 +335,13 @@ FIXED = [
 ]
 
 
-def check_file(index, seed, firefox, probe, work, keep):
+def check_file(index, seed, firefox_folder, probe, work, keep):
     """Returns the disagreements of one profile (the fixed ones first), as lines of text."""
     prefs, user = FIXED[index] if index < len(FIXED) else Generator(seed * 100003 + index).profile()
     folder = os.path.join(work, "probe-%d" % index)
     ours, applied = from_probe(probe, folder, prefs, user)
-    before = firefox.values(prefs, user, MANAGED + MADE_UP)
-    after = firefox.values(prefs, applied, MANAGED)
+    before = firefox_values(firefox_folder, prefs, user, MANAGED + MADE_UP)
+    after = firefox_values(firefox_folder, prefs, applied, MANAGED)
     problems = ["%r: Firefox %s, reader %s" % (name, before[name], ours[name])
                 for name in MANAGED + MADE_UP if ours[name] != before[name]]
     problems += ["%r: Apply changed %s to %s" % (name, before[name][:2], after[name][:2])
@@ -370,7 +366,7 @@ def main():
     files, started = len(FIXED) + args.files, time.time()
 
     def run(worker):  # each Firefox takes every workers-th file, one at a time
-        firefox = Firefox(os.path.join(work, "firefox-%d" % worker))
+        firefox = os.path.join(work, "firefox-%d" % worker)
         return [(index, check_file(index, args.seed, firefox, args.probe, work, args.keep))
                 for index in range(worker, files, args.workers)]
 
