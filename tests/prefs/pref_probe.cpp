@@ -32,16 +32,14 @@ std::string Hex(std::string_view bytes) {
 
 void PrintResolved(const ResolvedPref& pref) {
     const HeldPrefValue* value = pref.InForce();
-    std::string type = "none", shown = "-";
-    if (value != nullptr && value->type == PrefValueType::kBool) {
-        type = "bool", shown = value->boolValue ? "1" : "0";
-    } else if (value != nullptr && value->type == PrefValueType::kInt) {
-        type = "int", shown = std::to_string(value->intValue);
-    } else if (value != nullptr) {
-        type = "string", shown = Hex(value->text);
-    }
-    std::printf("%s %s %d %d %s\n", type.c_str(), shown.c_str(), pref.hasUser ? 1 : 0,
-                pref.locked ? 1 : 0, pref.name.c_str());
+    constexpr const char* kTypes[] = {"bool", "int", "string"};  // by PrefValueType
+    const std::string shown = value == nullptr ? "-"
+                              : value->type == PrefValueType::kBool
+                                  ? std::to_string(value->boolValue)
+                              : value->type == PrefValueType::kInt ? std::to_string(value->intValue)
+                                                                   : Hex(value->text);
+    std::printf("%s %s %d %d %s\n", value ? kTypes[int(value->type)] : "none", shown.c_str(),
+                pref.hasUser ? 1 : 0, pref.locked ? 1 : 0, pref.name.c_str());
 }
 
 // The modes that work on the default profile; -1 for another mode.

@@ -194,19 +194,6 @@ TEST_F(Engine, ParsingShowsEachPreferenceAsItsBox) {
     }
 }
 
-TEST_F(Engine, ReadsBothProfileFilesWholeAndNeverTouchesPending) {
-    SetProfileFiles({{"prefs.js", Pref("a", '"' + std::string(2 << 20, 'z') + '"') +
-                                      Pref("dom.battery.enabled", "false")},
-                     {"user.js", Pref("geo.enabled", "false")}});
-    Record("geo.enabled").pending.flag = 7;
-    ReadPreferences(misc_, privacy_);
-    EXPECT_EQ(Record("dom.battery.enabled").current.flag, 1u);
-    EXPECT_EQ(Record("geo.enabled").current.flag + Record("geo.enabled").pending.flag, 8u);
-    fs::remove(FirefoxFolder() / "profiles.ini");
-    ReadPreferences(misc_, privacy_);
-    EXPECT_EQ(Record("geo.enabled").current.flag + Record("geo.enabled").found, 0u);
-}
-
 TEST_F(Engine, WritesChangedAndFoundPreferencesInCatalogueOrder) {
     EXPECT_EQ(Statements(), kPathLine);
     for (const char* name : {"geo.enabled", "media.peerconnection.enabled",
@@ -394,15 +381,23 @@ TEST_F(Engine, EveryFileIsOldOrNewAndEveryFailureIsReported) {
 
 // A command locates the profile once and works on that profile alone, even when the profile list
 // changes meanwhile: the steps of an Apply, of reading the boxes and of a Restore take the folder
-// located and read the list no more; Restore and reading, given none, read it once.
+// located and read the list no more; Restore and reading, given none, read it once. Reading takes
+// both files whole, leaves what is pending as it was, and without a profile finds nothing.
 TEST_F(Engine, ACommandReadsTheProfileListOnce) {
-    SetProfileFiles({{"prefs.js", Pref("geo.enabled", "false")}, {"user.js", kOwn}});
+    SetProfileFiles({{"prefs.js", Pref("a", '"' + std::string(2 << 20, 'z') + '"') +
+                                      Pref("dom.battery.enabled", "false")},
+                     {"user.js", kOwn + Pref("geo.enabled", "true")}});
     const auto located = ::ProfileFolder::Locate();
     WriteProfileList("[Profile0]\nPath=Profiles/other\n");
+    test::WriteFileBytes(FirefoxFolder() / "Profiles/other/user.js", Pref("geo.enabled", "false"));
     const std::wstring inside = test::ToProgramPath(ProfileFolder()) + L"\\";
     platform::FailFileOperation(0);
-    EXPECT_EQ(WritePreferences(located, misc_, privacy_), 1);
+    SetPendingFlag(Record("geo.enabled"), 1);
     ReadPreferences(misc_, privacy_, located);
+    EXPECT_EQ(Record("dom.battery.enabled").current.flag, 1u);
+    EXPECT_EQ(std::pair(Record("geo.enabled").current.flag, Record("geo.enabled").pending.flag),
+              std::pair(0u, 1u));
+    EXPECT_EQ(WritePreferences(located, misc_, privacy_), 1);
     EXPECT_EQ(RestorePreferences(nullptr, located), kRestoreDone);
     for (const auto& record : platform::FailFileOperation(0)) {
         EXPECT_TRUE(record.path.starts_with(inside)) << record.path;
@@ -415,8 +410,11 @@ TEST_F(Engine, ACommandReadsTheProfileListOnce) {
     };
     RestorePreferences();
     EXPECT_EQ(listReads(), 1);
-    ReadPreferences(misc_, privacy_);
+    ReadPreferences(misc_, privacy_);  // the other profile's, which sets geo.enabled
     EXPECT_EQ(listReads(), 1);
+    fs::remove(FirefoxFolder() / "profiles.ini");
+    ReadPreferences(misc_, privacy_);
+    EXPECT_EQ(Record("geo.enabled").current.flag + Record("geo.enabled").found, 0u);
 }
 
 }  // namespace
