@@ -2,8 +2,9 @@
 // writing user.js, and every file operation of Apply, Restore and a settings write failing in
 // turn. (Which profile a list names, what Restore takes out of prefs.js, which texts hold the
 // user's own statements and the file dialogs' filters: the seeds of the fuzz targets
-// profile_list, restore_filter, custom_statements and file_filter, with their expected answers;
-// which value Firefox uses: the differential test against Firefox itself.)
+// profile_list, restore_filter, custom_statements and file_filter, and what is found against an
+// editor path typed in: pref_writer's, with their expected answers; which value Firefox uses: the
+// differential test against Firefox itself.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -227,21 +228,6 @@ TEST_F(Engine, AnEditorPathLeftAsReadIsWrittenBackAsRead) {
     shown.editorPath = L"c\"d";
     EXPECT_EQ(TakePendingValues(shown, misc_, privacy_), EditorPathCheck::kForbiddenCharacter);
     EXPECT_NE(Statements().find(path), std::string::npos) << "a refused Apply changed nothing";
-}
-
-// An editor path may be written when no quote or control character could end the statement
-// early, backslashes doubled it fits the 1023 bytes the reader takes back, and it is no name of
-// the restore list (the reader would take it, in quotes, for that preference).
-TEST(IsSafeEditorPath, RefusesQuotesControlCharactersAndPathsTooLongOnceEscaped) {
-    const std::string max(1023, 'a'), slashes(511, '\\');
-    for (const std::string& path : {"D:\\\xC3\xA9 (64)\\ed.exe"s, max, slashes + "a"}) {
-        EXPECT_TRUE(IsSafeEditorPath(path.c_str())) << path;
-    }
-    for (const std::string& path :
-         {"C:\\a\");\nuser_pref(\"x"s, "a\nb"s, "a\tb"s, "a\"b"s, "a\x7F"s, max + "a",
-          slashes + "\\", "C:" + slashes, "read plugins"s, "webgl.disabled"s}) {
-        EXPECT_FALSE(IsSafeEditorPath(path.c_str())) << path;
-    }
 }
 
 const std::string kProfile = "Mozilla/Firefox/Profiles/p1.default/";
