@@ -111,10 +111,6 @@ TEST_F(Engine, LocatesFilesInsideTheDefaultProfile) {
         EXPECT_EQ(Locate(kPrefsFileName), path) << list.substr(0, 80);
         EXPECT_EQ(IsFirefoxInstalled(), list.size() <= 1024 * 1024) << list.substr(0, 80);
     }
-    fs::remove(FirefoxFolder() / "profiles.ini");
-    EXPECT_FALSE(IsFirefoxInstalled());
-    EXPECT_EQ(Locate(kPrefsFileName), L"<none>");
-    WriteProfileList("[Profile0]\nPath=x\n");
     test::UnsetEnvironment("APPDATA");
     EXPECT_FALSE(IsFirefoxInstalled());
     EXPECT_EQ(Locate(kPrefsFileName), L"<none>");
@@ -129,9 +125,11 @@ TEST_F(Engine, UsesTheStoreAppsProfileListWhenItIsTheOneInForce) {
         local / "Packages/Mozilla.Firefox_n80bbvh6b1yt2/LocalCache/Roaming/Mozilla/Firefox";
     test::SetEnvironment("LOCALAPPDATA", test::ToProgramPath(local));
     const auto now = fs::file_time_type::clock::now();
-    const std::tuple<bool, bool, int, fs::path> cases[] = {
-        {true, false, 0, FirefoxFolder()}, {false, true, 0, store},          {true, true, 1, store},
-        {true, true, -1, FirefoxFolder()}, {true, true, 0, FirefoxFolder()}, {false, false, 0, ""},
+    const std::wstring usualJs = L"\\Profiles\\p1.default\\user.js";
+    const std::wstring storeJs = test::ToProgramPath(store / "Profiles/s/user.js");
+    const std::tuple<bool, bool, int, std::wstring> cases[] = {
+        {true, false, 0, usualJs}, {false, true, 0, storeJs}, {true, true, 1, storeJs},
+        {true, true, -1, usualJs}, {true, true, 0, usualJs},  {false, false, 0, L"<none>"},
     };
     for (const auto& [usual, fromStore, storeNewer, used] : cases) {
         fs::remove(FirefoxFolder() / "profiles.ini");
@@ -144,14 +142,8 @@ TEST_F(Engine, UsesTheStoreAppsProfileListWhenItIsTheOneInForce) {
             test::WriteFileBytes(store / "profiles.ini", "[Profile0]\nPath=Profiles/s\n");
             fs::last_write_time(store / "profiles.ini", now + std::chrono::seconds(storeNewer));
         }
-        wchar_t out[kPathCapacity];
-        const bool located = LocateProfileFile(out, kPathCapacity, kUserJsFileName) != nullptr;
         EXPECT_EQ(IsFirefoxInstalled(), usual || fromStore);
-        EXPECT_EQ(located ? std::wstring(out) : L"",
-                  used.empty() ? L""
-                               : test::ToProgramPath(
-                                     used / (used == store ? "Profiles/s" : "Profiles/p1.default") /
-                                     "user.js"));
+        EXPECT_EQ(Locate(kUserJsFileName), used);
     }
 }
 
