@@ -111,6 +111,7 @@ TEST_F(Engine, LocatesFilesInsideTheDefaultProfile) {
         EXPECT_EQ(Locate(kPrefsFileName), path) << list.substr(0, 80);
         EXPECT_EQ(IsFirefoxInstalled(), list.size() <= 1024 * 1024) << list.substr(0, 80);
     }
+    WriteProfileList("[Profile0]\nPath=x\n");
     test::UnsetEnvironment("APPDATA");
     EXPECT_FALSE(IsFirefoxInstalled());
     EXPECT_EQ(Locate(kPrefsFileName), L"<none>");
