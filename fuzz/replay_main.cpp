@@ -4,11 +4,11 @@
 // must be that file's bytes ("fuzz_replay_<name> --answer <seed>" prints the answer alone).
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "tests/test_support.h"
 
 namespace fuzz {
 std::string RunTarget(std::string_view input);
@@ -16,31 +16,13 @@ std::string RunTarget(std::string_view input);
 
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 // Runs the target on the seed in a buffer of exactly its size, as libFuzzer hands it over, so the
 // sanitizer reports any read past its end.
 std::string Answer(const std::filesystem::path& seed) {
-    const std::string bytes = ReadFile(seed);
+    const std::string bytes = test::ReadFileBytes(seed);
     const auto exact = std::make_unique<char[]>(bytes.size());
     bytes.copy(exact.get(), bytes.size());
     return fuzz::RunTarget(std::string_view(exact.get(), bytes.size()));
-}
-
-// False when the answer is not the one expected.
-bool Replay(const std::filesystem::path& seed) {
-    const std::string answer = Answer(seed);
-    std::filesystem::path expected = seed;
-    expected += ".expected";
-    if (!std::filesystem::exists(expected) || ReadFile(expected) == answer) {
-        return true;
-    }
-    std::fprintf(stderr, "%s: the answer is\n%s\n(not the one in %s)\n", seed.c_str(),
-                 answer.c_str(), expected.c_str());
-    return false;
 }
 
 }  // namespace
@@ -51,9 +33,14 @@ int main(int argc, char** argv) {
         std::fwrite(answer.data(), 1, answer.size(), stdout);
         return 0;
     }
-    bool passed = argc > 1;
+    int status = argc > 1 ? 0 : 1;
     for (int i = 1; i < argc; ++i) {
-        passed = Replay(argv[i]) && passed;
+        const std::string answer = Answer(argv[i]), expected = std::string(argv[i]) + ".expected";
+        if (std::filesystem::exists(expected) && test::ReadFileBytes(expected) != answer) {
+            std::fprintf(stderr, "%s: the answer is\n%s\n(not the one in %s)\n", argv[i],
+                         answer.c_str(), expected.c_str());
+            status = 1;
+        }
     }
-    return passed ? 0 : 1;
+    return status;
 }

@@ -57,11 +57,13 @@ std::string PrefReader(Input input) {
 
 // Three bytes of box states and an editor path: what the writer writes is none of the user's own
 // statements and reads back the same, the path while the editor switch is ticked or was unticked
-// already.
+// already. The answer is what an Apply finds against the path typed in (CheckEditorPath).
 std::string PrefWriter(Input input) {
     const std::string path(input.substr(std::min<std::size_t>(3, input.size())));
+    const char* checks[] = {"safe\n", "forbidden character\n", "too long\n", "preference name\n"};
+    const std::string answer = checks[int(CheckEditorPath(path.c_str()))];
     if (input.size() < 3 || path.find('\0') != path.npos || path.size() >= kPrefTextCapacity) {
-        return "";
+        return answer;
     }
     const unsigned states = std::uint8_t(input[0]) | std::uint8_t(input[1]) << 8;
     PrefSection misc{}, privacy{}, readMisc{}, readPrivacy{};
@@ -82,7 +84,7 @@ std::string PrefWriter(Input input) {
                   ? read.current.text == (pathKept ? path : "")
                   : read.current.flag == RecordOf(option, misc, privacy).pending.flag);
     }
-    return "";
+    return answer;
 }
 
 // Restore keeps every byte but the statements it takes out and blanks beside them, and reading

@@ -35,21 +35,22 @@ MADE_UP = ["qv.n%d" % i for i in range(24)] + ["qv n%d" % i for i in range(8)]
 # A free port for each Firefox, set by Marionette from its environment at start-up, so the two
 # files under test stay exactly as written (a byte-order mark must be a file's first byte).
 PORT_OF_ITS_OWN = {"MOZ_MARIONETTE_PREF_STATE_ACROSS_RESTARTS": '{"marionette.port": 0}'}
-FIREFOX_TYPES = {0: "none", 32: "string", 64: "int", 128: "bool"}
+# The value Firefox uses for each name, in the probe's terms: type, value (0/1, decimal, or "x"
+# and the hex of a string's bytes, here each a character), whether it is the user's, locked.
 QUERY = """
-const out = {};
+const p = Services.prefs, out = {};
+const hex = s => "x" + Array.from(s, c => c.charCodeAt(0).toString(16).padStart(2, "0")).join("");
 for (const n of arguments[0]) {
-  const t = Services.prefs.getPrefType(n);
-  let v = null;
-  if (t == 128) v = Services.prefs.getBoolPref(n);
-  else if (t == 64) v = Services.prefs.getIntPref(n);
-  else if (t == 32) v = Services.prefs.getCharPref(n);  // its bytes, each a character
-  out[n] = [t, v, Services.prefs.prefHasUserValue(n), Services.prefs.prefIsLocked(n)];
+  const t = p.getPrefType(n);
+  const v = t == 128 ? ["bool", p.getBoolPref(n) ? "1" : "0"]
+          : t == 64 ? ["int", String(p.getIntPref(n))]
+          : t == 32 ? ["string", hex(p.getCharPref(n))] : ["none", "-"];
+  out[n] = [...v, +p.prefHasUserValue(n), +p.prefIsLocked(n)];
 }
 return out;"""
 
 
-# ---- Firefox ----------------------------------------------------------------------------------
+# ---- Firefox and the probe ---------------------------------------------------------------------
 
 @contextlib.contextmanager
 def running_firefox(home, *arguments, **environment):
@@ -64,89 +65,66 @@ def running_firefox(home, *arguments, **environment):
         process.wait(timeout=60)
 
 
-class Firefox:
-    """One warm profile; each run puts the two files in place, starts Firefox, asks it, kills it."""
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
 
-    def __init__(self, folder):
-        self.home = os.path.join(folder, "home")
-        self.profile = os.path.join(folder, "profile")
-        os.makedirs(self.profile)
 
-    def values(self, prefs, user, names):
-        for name in ("prefs.js", "user.js", "MarionetteActivePort"):
-            if os.path.exists(os.path.join(self.profile, name)):
-                os.remove(os.path.join(self.profile, name))
-        with open(os.path.join(self.profile, "prefs.js"), "wb") as f:
-            f.write(prefs)
-        with open(os.path.join(self.profile, "user.js"), "wb") as f:
-            f.write(user)
-        with running_firefox(self.home, "--marionette", "-remote-allow-system-access", "-profile",
-                             self.profile, "about:blank", **PORT_OF_ITS_OWN):
-            return self._ask(names)
+def marionette(port, *commands):
+    """Sends (name, parameters) commands in turn to Marionette; the value the last answers."""
+    with socket.create_connection(("127.0.0.1", port), 60) as sock:
+        stream = sock.makefile("rb")
 
-    def _ask(self, names):
-        port_file = os.path.join(self.profile, "MarionetteActivePort")
+        def receive():  # "<length>:<json>"; a closed connection fails on the empty length
+            length = b""
+            while (byte := stream.read(1)) not in (b":", b""):
+                length += byte
+            return json.loads(stream.read(int(length)))
+
+        receive()
+        for name, parameters in commands:
+            body = json.dumps([0, 1, name, parameters]).encode()
+            sock.sendall(b"%d:%s" % (len(body), body))
+            answer = receive()
+            if answer[2]:
+                raise RuntimeError("%s: %s" % (name, answer[2]))
+    return answer[3]["value"]
+
+
+def firefox_values(folder, prefs, user, names):
+    """What Firefox uses for each name once it read the two files: their profile, in folder, stays
+    warm from one call to the next, and Firefox is killed once it answered."""
+    profile = os.path.join(folder, "profile")
+    port_file = os.path.join(profile, "MarionetteActivePort")
+    os.makedirs(profile, exist_ok=True)
+    with contextlib.suppress(FileNotFoundError):
+        os.remove(port_file)
+    write(os.path.join(profile, "prefs.js"), prefs)
+    write(os.path.join(profile, "user.js"), user)
+    with running_firefox(os.path.join(folder, "home"), "--marionette", "-profile", profile,
+                         "-remote-allow-system-access", "about:blank", **PORT_OF_ITS_OWN):
         deadline = time.time() + 60
         while not (os.path.exists(port_file) and open(port_file).read().strip()):
             if time.time() > deadline:
                 raise RuntimeError("Firefox opened no Marionette port")
             time.sleep(0.05)
-        with socket.create_connection(("127.0.0.1", int(open(port_file).read())), 60) as sock:
-            stream = sock.makefile("rb")
-            self._receive(stream)
-            self._command(sock, stream, "WebDriver:NewSession", {"capabilities": {}})
-            self._command(sock, stream, "Marionette:SetContext", {"value": "chrome"})
-            answer = self._command(sock, stream, "WebDriver:ExecuteScript",
-                                   {"script": QUERY, "args": [names]})
-        return answer["value"]
-
-    @staticmethod
-    def _receive(stream):
-        length = b""
-        while not length.endswith(b":"):
-            byte = stream.read(1)
-            if not byte:
-                raise RuntimeError("Marionette closed the connection")
-            length += byte
-        return json.loads(stream.read(int(length[:-1])))
-
-    def _command(self, sock, stream, name, parameters):
-        body = json.dumps([0, 1, name, parameters]).encode()
-        sock.sendall(str(len(body)).encode() + b":" + body)
-        answer = self._receive(stream)
-        if answer[2]:
-            raise RuntimeError("%s: %s" % (name, answer[2]))
-        return answer[3]
+        return marionette(int(open(port_file).read()), ("WebDriver:NewSession", {}),
+                          ("Marionette:SetContext", {"value": "chrome"}),
+                          ("WebDriver:ExecuteScript", {"script": QUERY, "args": [names]}))
 
 
-def from_firefox(answer):
-    """(type, value, user, locked) of one name as Firefox answered, in the probe's terms."""
-    kind, value, user, locked = answer
-    kind = FIREFOX_TYPES[kind]
-    if kind == "bool":
-        value = "1" if value else "0"
-    elif kind == "int":
-        value = str(value)
-    elif kind == "string":
-        value = "x" + value.encode("latin-1").hex()
-    else:
-        value = "-"
-    return (kind, value, int(user), int(locked))
-
-
-def from_probe(probe, prefs, user, names, folder):
-    """The reader's (type, value, user, locked) by name, and the user.js an Apply would write."""
-    paths = {name: os.path.join(folder, name) for name in ("prefs.js", "user.js", "names", "applied")}
-    for name, data in (("prefs.js", prefs), ("user.js", user), ("names", "\n".join(names).encode())):
-        with open(paths[name], "wb") as f:
-            f.write(data)
-    lines = subprocess.run([probe, paths["prefs.js"], paths["user.js"], paths["names"],
-                            paths["applied"]], check=True, capture_output=True).stdout.decode()
+def from_probe(probe, folder, prefs, user):
+    """The reader's [type, value, user, locked] by name, and the user.js an Apply would write."""
+    os.makedirs(folder)
+    paths = [os.path.join(folder, name) for name in ("prefs.js", "user.js", "applied")]
+    write(paths[0], prefs)
+    write(paths[1], user)
     values = {}
-    for line in lines.splitlines():
-        name, kind, value, has_user, locked = line.split(" ")
-        values[bytes.fromhex(name[1:]).decode()] = (kind, value, int(has_user), int(locked))
-    with open(paths["applied"], "rb") as f:
+    for line in subprocess.run([probe, *paths], input="\n".join(MANAGED + MADE_UP), text=True,
+                               check=True, capture_output=True).stdout.splitlines():
+        kind, value, has_user, locked, name = line.split(" ", 4)
+        values[name] = [kind, value, int(has_user), int(locked)]
+    with open(paths[2], "rb") as f:
         return values, f.read()
 
 
@@ -160,26 +138,23 @@ def check_real_profiles(probe, work):
     home, appdata = os.path.join(work, "real", "home"), os.path.join(work, "real", "appdata")
 
     def firefox(*arguments):
+        """Firefox run to its end, with these arguments or else started and quit."""
         # Firefox saves prefs.js only when a preference changed during the run; its start-up time
         # stamps, in whole seconds, are such a change only when the last run was in another second.
         time.sleep(1.1)
+        arguments = arguments or ("--screenshot", os.path.join(home, "s.png"), "about:blank")
         with running_firefox(home, *arguments) as process:
             if process.wait(timeout=120) != 0:
                 raise RuntimeError("firefox-esr %s failed" % " ".join(arguments))
-
-    def start_and_quit():
-        firefox("--screenshot", os.path.join(work, "real", "s.png"), "about:blank")
 
     def run(*arguments):
         return subprocess.run([probe, *arguments], env=dict(os.environ, APPDATA=appdata),
                               capture_output=True, text=True)
 
     def boxes():
-        found = {}
         for line in run("boxes").stdout.splitlines():
-            was_found, flag, default, text, name = line.split(" ", 4)
-            found[name] = (int(was_found), int(flag), int(default), bytes.fromhex(text[1:]).decode())
-        return found
+            found, flag, default, text, name = line.split(" ", 4)
+            yield name, int(found), int(flag), int(default), bytes.fromhex(text[1:]).decode()
 
     def found_in(name):
         return [os.path.realpath(os.path.join(folder, name))
@@ -187,21 +162,20 @@ def check_real_profiles(probe, work):
 
     firefox("-CreateProfile", "alpha")
     firefox("-CreateProfile", "beta")
-    start_and_quit()
+    firefox()
     lists = found_in("profiles.ini")
     if len(lists) != 1:
         return ["Firefox wrote %d profile lists" % len(lists)]
     os.makedirs(os.path.join(appdata, "Mozilla"))
     os.symlink(os.path.dirname(lists[0]), os.path.join(appdata, "Mozilla", "Firefox"))
-    located = os.path.realpath(run("locate").stdout.strip())
-    problems = [] if found_in("prefs.js") == [located] else [
-        "the profile found is %s; Firefox started %s" % (located, found_in("prefs.js"))]
-    user_js = os.path.join(os.path.dirname(located), "user.js")
+    # A profile other than the one Firefox starts would read as untouched by it below.
+    user_js = os.path.join(os.path.dirname(found_in("prefs.js")[0]), "user.js")
+    problems = []
     if run("tick-all", EDITOR).returncode != 0:
-        return problems + ["Apply failed"]
-    start_and_quit()
+        return ["Apply failed"]
+    firefox()
     os.remove(user_js)
-    for name, (found, flag, default, text) in boxes().items():
+    for name, found, flag, default, text in boxes():
         path = name == "view_source.editor.path"
         if (found, flag, text) != (int(path or default == 0), int(not path), EDITOR if path else ""):
             problems.append("%r after Firefox kept the ticked boxes: found %d, box %d, text %r"
@@ -210,10 +184,9 @@ def check_real_profiles(probe, work):
         return problems + ["Apply or Restore failed"]
     if os.path.exists(user_js):
         problems.append("Restore left user.js")
-    start_and_quit()
-    for name, (found, _, _, _) in boxes().items():
-        if found != name.startswith("view_source."):
-            problems.append("%r after Restore: found %d" % (name, found))
+    firefox()
+    problems += ["%r after Restore: found %d" % (name, found) for name, found, *_ in boxes()
+                 if found != name.startswith("view_source.")]
     return problems
 
 
@@ -308,15 +281,8 @@ class Generator:
                 parts.remove(broken)
         return "".join(parts)
 
-    def keyword(self, user_file):
-        weights = [70, 8, 5, 10] if user_file else [90, 4, 2, 4]
-        return self.r.choices(["user_pref", "pref", "sticky_pref", "lockPref"], weights)[0]
-
-    def pick_name(self):
-        return self.r.choice(MANAGED) if self.r.random() < 0.45 else self.r.choice(MADE_UP)
-
     def entry(self, user_file):
-        name = self.pick_name()
+        name = self.r.choice(MANAGED) if self.r.random() < 0.45 else self.r.choice(MADE_UP)
         pick = self.r.random()
         # An odd character in a comment may end it early, before a statement then read.
         if pick < 0.08:
@@ -325,7 +291,9 @@ class Generator:
             return "# " + self.odd(10) + self.statement("user_pref", name, lines=False)
         if pick < 0.18:
             return "/* " + self.odd(10) + self.statement("user_pref", name).replace("*/", "") + " */"
-        return self.odd(0.5) + self.statement(self.keyword(user_file), name)
+        keyword = self.r.choices(["user_pref", "pref", "sticky_pref", "lockPref"],
+                                 [70, 8, 5, 10] if user_file else [90, 4, 2, 4])[0]
+        return self.odd(0.5) + self.statement(keyword, name)
 
     def file(self, count, user_file, header):
         out = self.r.choice(["\ufeff"] * 3 + ["\ufeff\ufeff", " \ufeff"] + [""] * 15)
@@ -342,9 +310,8 @@ class Generator:
         return out.encode("utf-8", "surrogateescape")
 
     def profile(self):
-        prefs = self.file(30, False, "// Mozilla User Preferences")
-        user = self.file(self.r.randint(20, 80), True, "/*** a template user.js ***/")
-        return prefs, user
+        return (self.file(30, False, "// Mozilla User Preferences"),
+                self.file(self.r.randint(20, 80), True, "/*** a template user.js ***/"))
 
 
 # ---- The comparison ---------------------------------------------------------------------------
@@ -368,29 +335,19 @@ FIXED = [
 ]
 
 
-def check_file(index, seed, firefox, probe, work, keep):
+def check_file(index, seed, firefox_folder, probe, work, keep):
     """Returns the disagreements of one profile (the fixed ones first), as lines of text."""
-    prefs, user = (FIXED[index] if index < len(FIXED)
-                   else Generator(seed * 100003 + index).profile())
-    names = MANAGED + MADE_UP
+    prefs, user = FIXED[index] if index < len(FIXED) else Generator(seed * 100003 + index).profile()
     folder = os.path.join(work, "probe-%d" % index)
-    os.makedirs(folder)
-    ours, applied = from_probe(probe, prefs, user, names, folder)
-    before = firefox.values(prefs, user, names)
-    problems = []
-    for name in names:
-        theirs = from_firefox(before[name])
-        if ours[name] != theirs:
-            problems.append("%r: Firefox %s, reader %s" % (name, theirs, ours[name]))
-    after = firefox.values(prefs, applied, MANAGED)
-    for name in MANAGED:
-        was, now = from_firefox(before[name])[:2], from_firefox(after[name])[:2]
-        if was != now:
-            problems.append("%r: Apply changed %s to %s" % (name, was, now))
+    ours, applied = from_probe(probe, folder, prefs, user)
+    before = firefox_values(firefox_folder, prefs, user, MANAGED + MADE_UP)
+    after = firefox_values(firefox_folder, prefs, applied, MANAGED)
+    problems = ["%r: Firefox %s, reader %s" % (name, before[name], ours[name])
+                for name in MANAGED + MADE_UP if ours[name] != before[name]]
+    problems += ["%r: Apply changed %s to %s" % (name, before[name][:2], after[name][:2])
+                 for name in MANAGED if before[name][:2] != after[name][:2]]
     if problems and keep:
-        failed = os.path.join(keep, "file-%d" % index)
-        shutil.rmtree(failed, ignore_errors=True)
-        shutil.copytree(folder, failed)
+        shutil.copytree(folder, os.path.join(keep, "file-%d" % index), dirs_exist_ok=True)
     shutil.rmtree(folder)
     return problems
 
@@ -406,35 +363,29 @@ def main():
     MANAGED.extend(subprocess.run([args.probe, "names"], check=True, capture_output=True,
                                   text=True).stdout.splitlines())
     work = tempfile.mkdtemp(prefix="quorvane-differential-")
-    started = time.time()
+    files, started = len(FIXED) + args.files, time.time()
+
+    def run(worker):  # each Firefox takes every workers-th file, one at a time
+        firefox = os.path.join(work, "firefox-%d" % worker)
+        return [(index, check_file(index, args.seed, firefox, args.probe, work, args.keep))
+                for index in range(worker, files, args.workers)]
+
     try:
-        files = len(FIXED) + args.files
-        browsers = [Firefox(os.path.join(work, "firefox-%d" % i)) for i in range(args.workers)]
-        disagreeing = 0
-        def run(worker):
-            # Each browser takes every workers-th file, one at a time.
-            return {index: check_file(index, args.seed, browsers[worker], args.probe, work,
-                                      args.keep)
-                    for index in range(worker, files, args.workers)}
-        results = {}
         with concurrent.futures.ThreadPoolExecutor(args.workers + 1) as pool:
             real = pool.submit(check_real_profiles, args.probe, work)
-            for done in pool.map(run, range(args.workers)):
-                results.update(done)
+            results = sorted(sum(pool.map(run, range(args.workers)), []))
             real_problems = real.result()
-        for problem in real_problems:
-            print("real profile: " + problem)
-        for index in sorted(results):
-            if results[index]:
-                disagreeing += 1
-                print("file %d (seed %d):" % (index, args.seed))
-                for problem in results[index][:12]:
-                    print("  " + problem)
     finally:
         shutil.rmtree(work, ignore_errors=True)
+    for problem in real_problems:
+        print("real profile: " + problem)
+    disagreeing = [(index, problems) for index, problems in results if problems]
+    for index, problems in disagreeing:
+        print("file %d (seed %d):" % (index, args.seed))
+        print("\n".join("  " + problem for problem in problems[:12]))
     print("differential: %d files, %d names each, %d disagreeing, %.0f s"
-          % (files, len(MANAGED + MADE_UP), disagreeing, time.time() - started))
-    print("%d passed, %d failed" % (files - disagreeing, disagreeing))
+          % (files, len(MANAGED + MADE_UP), len(disagreeing), time.time() - started))
+    print("%d passed, %d failed" % (files - len(disagreeing), len(disagreeing)))
     return 1 if disagreeing or real_problems else 0
 
 

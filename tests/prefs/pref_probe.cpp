@@ -1,37 +1,26 @@
 // What the engine makes of a prefs.js and a user.js, for the differential test against Firefox:
-//   pref_probe PREFS USERJS NAMES APPLIED
-// prints, for each name of the file NAMES (one a line), the value the reader says Firefox uses:
-//   <name in hex> <type: none|bool|int|string> <value: 0/1, decimal, or hex bytes> <user> <locked>
+//   pref_probe PREFS USERJS APPLIED < NAMES
+// prints, for each name read from the input (one a line), the value the reader says Firefox uses:
+//   <type: none|bool|int|string> <value: 0/1, decimal, or x and hex bytes> <user> <locked> <name>
 // and writes to APPLIED the user.js an Apply with every box left as read would write (the old one
 // when that Apply would be refused).
 //   pref_probe names          prints the catalogue's preference names, one a line
 // On the default profile of the Firefox folder below APPDATA, as the program finds it:
-//   pref_probe locate         prints the path of its prefs.js ('/' separators)
 //   pref_probe tick-all PATH  applies every box ticked and the editor path PATH
 //   pref_probe restore        restores
 //   pref_probe boxes          reads, and prints for each option of the catalogue
 //                             "<found> <flag> <default flag> <text in hex> <name>"
-// (the last three fail, with status 1, when the program would report a failure).
-#include <algorithm>
+// (the first two fail, with status 1, when the program would report a failure).
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <iostream>
 
 #include "prefs/pending_values.h"
 #include "prefs/pref_reader.h"
 #include "prefs/pref_writer.h"
-#include "prefs/profile_locator.h"
 #include "prefs/restore.h"
-#include "settings/text_util.h"
+#include "tests/test_support.h"
 
 namespace {
-
-std::string ReadAll(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
 
 std::string Hex(std::string_view bytes) {
     std::string hex = "x";  // never empty, so the fields stay separate
@@ -43,23 +32,14 @@ std::string Hex(std::string_view bytes) {
 
 void PrintResolved(const ResolvedPref& pref) {
     const HeldPrefValue* value = pref.InForce();
-    std::string type = "none", shown = "-";
-    if (value != nullptr && value->type == PrefValueType::kBool) {
-        type = "bool", shown = value->boolValue ? "1" : "0";
-    } else if (value != nullptr && value->type == PrefValueType::kInt) {
-        type = "int", shown = std::to_string(value->intValue);
-    } else if (value != nullptr) {
-        type = "string", shown = Hex(value->text);
-    }
-    std::printf("%s %s %s %d %d\n", Hex(pref.name).c_str(), type.c_str(), shown.c_str(),
-                pref.hasUser ? 1 : 0, pref.locked ? 1 : 0);
-}
-
-// An Apply with every box and the editor path left as the main window shows them after reading;
-// false when it would be refused.
-bool LeaveEveryBoxAsRead(PrefSection& misc, PrefSection& privacy) {
-    return TakePendingValues(ShownAfterReading(misc, privacy), misc, privacy) ==
-           EditorPathCheck::kSafe;
+    constexpr const char* kTypes[] = {"bool", "int", "string"};  // by PrefValueType
+    const std::string shown = value == nullptr ? "-"
+                              : value->type == PrefValueType::kBool
+                                  ? std::to_string(value->boolValue)
+                              : value->type == PrefValueType::kInt ? std::to_string(value->intValue)
+                                                                   : Hex(value->text);
+    std::printf("%s %s %d %d %s\n", value ? kTypes[int(value->type)] : "none", shown.c_str(),
+                pref.hasUser ? 1 : 0, pref.locked ? 1 : 0, pref.name.c_str());
 }
 
 // The modes that work on the default profile; -1 for another mode.
@@ -70,15 +50,6 @@ int OnProfile(const std::string& mode, const char* path) {
             std::printf("%s\n", option.preference);
         }
         return 0;
-    }
-    if (mode == "locate") {
-        wchar_t located[kPathCapacity];
-        std::string text = LocateProfileFile(located, kPathCapacity, kPrefsFileName) != nullptr
-                               ? Utf16ToUtf8(located)
-                               : "";
-        std::replace(text.begin(), text.end(), '\\', '/');
-        std::printf("%s\n", text.c_str());
-        return text.empty() ? 1 : 0;
     }
     if (mode == "tick-all") {
         for (const PrefOption& option : kPrefCatalogue) {
@@ -109,14 +80,13 @@ int main(int argc, char** argv) {
     if (onProfile >= 0) {
         return onProfile;
     }
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: pref_probe PREFS USERJS NAMES APPLIED\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: pref_probe PREFS USERJS APPLIED < NAMES\n");
         return 2;
     }
-    const std::string prefs = ReadAll(argv[1]), user = ReadAll(argv[2]);
+    const std::string prefs = test::ReadFileBytes(argv[1]), user = test::ReadFileBytes(argv[2]);
     PrefResolver resolver;
-    std::ifstream names(argv[3]);
-    for (std::string name; std::getline(names, name);) {
+    for (std::string name; std::getline(std::cin, name);) {
         resolver.Watch(name);
     }
     resolver.Read(prefs);
@@ -126,12 +96,16 @@ int main(int argc, char** argv) {
     }
     PrefSection misc{}, privacy{};
     ParsePreferences(prefs, user, misc, privacy);
-    std::string applied = user;  // a refused Apply writes nothing
-    if (LeaveEveryBoxAsRead(misc, privacy) && !PendingEditorPathIsUnsafe(misc)) {
+    // An Apply with every box and the editor path left as the main window shows them after
+    // reading; one refused writes nothing.
+    std::string applied = user;
+    if (TakePendingValues(ShownAfterReading(misc, privacy), misc, privacy) ==
+            EditorPathCheck::kSafe &&
+        !PendingEditorPathIsUnsafe(misc)) {
         char statements[kPrefOutputCapacity] = "";
         AppendStatements(statements, misc, privacy);
         applied = statements;
     }
-    std::ofstream(argv[4], std::ios::binary) << applied;
+    test::WriteFileBytes(argv[3], applied);
     return 0;
 }
