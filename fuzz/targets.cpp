@@ -108,7 +108,9 @@ std::string ProfileList(Input input) {
 
 // A key chosen by the first byte, a text value up to the first line end, the settings file after
 // it: a write reads back (or as the default, for a value that cannot be read) or leaves the file
-// as it was, and never leaves a temporary file.
+// as it was, and never leaves a temporary file. The answer is what the file gives for the key
+// before the write, as an integer (default -99) and as a text (default "dflt", in 64 bytes):
+// "<integer> <characters read>:<text>".
 std::string SettingsStore(Input input) {
     static const test::TempFolder folder;  // this run's own, removed when the run ends
     static const fs::path file = [] {
@@ -122,8 +124,12 @@ std::string SettingsStore(Input input) {
     const std::string value(rest.substr(0, rest.find('\n')));
     const std::string text(rest.substr(std::min(value.size() + 1, rest.size())));
     std::ofstream(file, std::ios::binary) << text;
+    char read[64];
+    const std::size_t copied = ReadSettingText(read, sizeof read, key, "dflt", kPrimaryRoot);
+    const std::string answer = std::to_string(ReadSettingInt(key, -99, kPrimaryRoot)) + " " +
+                               std::to_string(copied) + ":" + read + "\n";
     if (value.find('\0') != value.npos) {
-        return "";
+        return answer;
     }
     if (WriteSettingText(key, value.c_str(), kPrimaryRoot) == kSettingWritten) {
         char out[64];
@@ -137,7 +143,7 @@ std::string SettingsStore(Input input) {
         Check(std::string(std::istreambuf_iterator<char>(stored), {}) == text);
     }
     Check(std::distance(fs::directory_iterator(file.parent_path()), {}) == 1);
-    return "";
+    return answer;
 }
 
 // Any answer reads as up to date or newer, and newer only with the field in it. The answer is
@@ -152,7 +158,8 @@ std::string UpdateAnswer(Input input) {
 // The program's two requests, built with numbers from the input, read back by the service as they
 // were sent (when their values are ones it takes), and never with the first pair left out or the
 // second written in its place. A form the service takes holds every pair once, and values the
-// program can send.
+// program can send. The answer is whether the input is a version query and a usage form the
+// service takes.
 std::string ServiceForm(Input input) {
     std::int32_t registry = 0;
     std::memcpy(&registry, input.data(), std::min(input.size(), sizeof registry));
@@ -183,7 +190,8 @@ std::string ServiceForm(Input input) {
     Check(!usage || (pairs == 6 && usage->usage >= 1 && usage->usage <= 15));
     Check(!version || (pairs == 4 && version->fresh >= 0 && version->fresh <= 1));
     Check(!(usage || version) || input.size() <= kMaxFormLength);
-    return "";
+    return std::string(version ? "a version query\n" : "no version query\n") +
+           (usage ? "a usage form\n" : "no usage form\n");
 }
 
 // Every file type has a pattern, in its name unless it is every file. The answer is the types as

@@ -256,6 +256,37 @@ const Steps kLicenseTexts = {
           "\">DONATING</A>"),
     S(Op::Text, IDC_LICENSE_TEXT, "Using it in a company, in public administration*")};
 
+// The walk through every view, in a fresh start at 144 DPI, in one at 96 and for the
+// documentation's screenshots: the License notice over the main window, each section, About,
+// Settings and a preview. view gives the steps for one view; ending comes before the close.
+Steps Tour(Steps (*view)(const char* name), const Steps& ending = {}) {
+    return Steps{S(Op::Start), S(Op::Dialog, "License model"), S(Op::MainWindow)} +
+           view("license") + Steps{S(Op::Press, IDC_LICENSE_OK)} + view("section-options") +
+           Steps{S(Op::Section, kPrivacy), S(Op::Visible, kGeolocation, 1)} +
+           view("section-privacy") +
+           Steps{S(Op::Section, kRestoreSection), S(Op::Visible, kRestore, 1)} +
+           view("section-restore") + Steps{S(Op::Section, kAbout), S(Op::Dialog, "About")} +
+           view("about") +
+           Steps{S(Op::Press, IDOK), S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings")} +
+           view("settings") +
+           Steps{S(Op::Press, IDCANCEL), S(Op::Section, kPrivacy), S(Op::Click, kInfo10),
+                 S(Op::Dialog, "Info - Disable WebRTC")} +
+           view("preview") + Steps{S(Op::Press, IDOK)} + ending + Steps{S(Op::Close)};
+}
+
+// A profile with a few options set, no update check.
+const char kTourPrefs[] =
+    "user_pref(\"browser.search.openintab\", true);\n"
+    "user_pref(\"geo.enabled\", false);\n"
+    "user_pref(\"view_source.editor.external\", true);\n"
+    "user_pref(\"view_source.editor.path\", \"C:\\\\Program "
+    "Files\\\\Notepad++\\\\notepad++.exe\");\n";
+const StartingState kTourState{
+    .prefs = kTourPrefs, .noticeVersion = "", .noticeSuppressed = 0, .updateCheck = 0};
+
+// A name's prefix up to '_' is the run it belongs to (tests/app/CMakeLists.txt): ServiceStopped
+// after the service has stopped, HighDpi and FreshDpi in the prefix at 144 DPI, DpiChange after
+// FreshDpi, Documentation the walk for the screenshots; the rest with the service.
 const std::vector<Scenario> kScenarios = {
     {"FirstStartShowsTheNoticeAndReportsItDoNotShowAgainKeepsItAway",
      {.noticeVersion = "", .noticeSuppressed = 0},
@@ -401,25 +432,20 @@ const std::vector<Scenario> kScenarios = {
       S(Op::Menu, kCheckForUpdateItem), S(Op::Box, kNewVersion, IDNO), S(Op::Section, kPrivacy),
       S(Op::Menu, kCheckForUpdateItem), S(Op::Box, kNewVersion, IDYES), S(Op::Exit),
       S(Op::Page, kDownloadPage), S(Op::Report, "", 2)}},
-};
-
-// A request waits five seconds at most: with a silent service the window still comes, the update
-// command answers and the program ends, each in about 5.5 s; 9 s leaves room for a busy machine
-// and still fails a second wait.
-const std::vector<Scenario> kServiceStoppedScenarios = {
-    {"CheckForUpdateSaysTheServiceIsUnavailable",
+    // A request waits five seconds at most: with a silent service the window still comes, the
+    // update command answers and the program ends, each in about 5.5 s; 9 s leaves room for a busy
+    // machine and still fails a second wait.
+    {"ServiceStopped_CheckForUpdateSaysTheServiceIsUnavailable",
      {},
      {S(Op::Start), S(Op::MainWindow), S(Op::Menu, kCheckForUpdateItem),
       S(Op::Box, "Service is currently unavailable.", IDOK), S(Op::Close)}},
-    {"ASilentServiceHoldsTheProgramOnlyBriefly",
+    {"ServiceStopped_ASilentServiceHoldsTheProgramOnlyBriefly",
      {},
      {S(Op::Silent), S(Op::Start), S(Op::MainWindow), S(Op::Within, 0, 9), S(Op::Section, kPrivacy),
       S(Op::Menu, kCheckForUpdateItem), S(Op::Box, "Service is currently unavailable.", IDOK),
       S(Op::Within, 0, 9), S(Op::Close), S(Op::Within, 0, 9)}},
-};
 
-const std::vector<Scenario> kHighDpiScenarios = {
-    {"WindowAndControlsAreScaledByOneAndAHalf",
+    {"HighDpi_WindowAndControlsAreScaledByOneAndAHalf",
      {},
      {S(Op::Start), S(Op::MainWindow), S(Op::Size, "1374 960"),
       S(Op::Placed, kBattery, "24 255 540 38"), S(Op::Click, kSettingsIcon),
@@ -427,56 +453,23 @@ const std::vector<Scenario> kHighDpiScenarios = {
       S(Op::Visible, kRestoreWarning, 1), S(Op::TallAs, kRestoreWarning, kRestoreLabel),
       S(Op::TallAs, kRestoreWarning, kRestoreWarning), S(Op::Close)}},
     // A preview picture keeps its own pixels; the missing-preview bitmap fills the dialog.
-    {"PreviewsShowTheirPictureAtItsOwnSize",
+    {"HighDpi_PreviewsShowTheirPictureAtItsOwnSize",
      {.ownFolder = true},
      Steps{S(Op::Start), S(Op::MainWindow)} + PreviewSourceSteps("picture", "-", "03") +
          PreviewSourceSteps("-", "-", kNoPreview) + Steps{S(Op::Close)}},
-};
 
-// The walk through every view, in a fresh start at 144 DPI, in one at 96 and for the
-// documentation's screenshots: the License notice over the main window, each section, About,
-// Settings and a preview. view gives the steps for one view; ending comes before the close.
-Steps Tour(Steps (*view)(const char* name), const Steps& ending = {}) {
-    return Steps{S(Op::Start), S(Op::Dialog, "License model"), S(Op::MainWindow)} +
-           view("license") + Steps{S(Op::Press, IDC_LICENSE_OK)} + view("section-options") +
-           Steps{S(Op::Section, kPrivacy), S(Op::Visible, kGeolocation, 1)} +
-           view("section-privacy") +
-           Steps{S(Op::Section, kRestoreSection), S(Op::Visible, kRestore, 1)} +
-           view("section-restore") + Steps{S(Op::Section, kAbout), S(Op::Dialog, "About")} +
-           view("about") +
-           Steps{S(Op::Press, IDOK), S(Op::Menu, kSettingsItem), S(Op::Dialog, "Settings")} +
-           view("settings") +
-           Steps{S(Op::Press, IDCANCEL), S(Op::Section, kPrivacy), S(Op::Click, kInfo10),
-                 S(Op::Dialog, "Info - Disable WebRTC")} +
-           view("preview") + Steps{S(Op::Press, IDOK)} + ending + Steps{S(Op::Close)};
-}
-
-// A profile with a few options set, no update check.
-const char kTourPrefs[] =
-    "user_pref(\"browser.search.openintab\", true);\n"
-    "user_pref(\"geo.enabled\", false);\n"
-    "user_pref(\"view_source.editor.external\", true);\n"
-    "user_pref(\"view_source.editor.path\", \"C:\\\\Program "
-    "Files\\\\Notepad++\\\\notepad++.exe\");\n";
-const StartingState kTourState{
-    .prefs = kTourPrefs, .noticeVersion = "", .noticeSuppressed = 0, .updateCheck = 0};
-
-// The screenshots end with the options section as if moved to a monitor of 144 DPI.
-const std::vector<Scenario> kTourScenarios = {
-    {"Tour", kTourState,
+    // The screenshots end with the options section as if moved to a monitor of 144 DPI.
+    {"Documentation_Tour", kTourState,
      Tour([](const char* name) { return Steps{S(Op::Photograph, name)}; },
           {S(Op::Section, kMiscellaneous), S(Op::Rescale, "", 144),
            S(Op::Photograph, "section-options-changed-to-144dpi")})},
-};
 
-const std::vector<Scenario> kFreshDpiScenarios = {
-    {"FreshStartLayoutIsRecorded", kTourState,
+    {"FreshDpi_FreshStartLayoutIsRecorded", kTourState,
      Tour([](const char* name) { return Steps{S(Op::Record, name)}; })},
-};
 
-// To 144 DPI and back in every view; around the main window's round trip, no GDI object is left.
-const std::vector<Scenario> kDpiChangeScenarios = {
-    {"EveryWindowFollowsAChangeOfDpi", kTourState, Tour([](const char* name) {
+    // To 144 DPI and back in every view; around the main window's round trip, no GDI object is
+    // left.
+    {"DpiChange_EveryWindowFollowsAChangeOfDpi", kTourState, Tour([](const char* name) {
          const Steps there = {S(Op::Rescale, name, 144), S(Op::Rescale, name, 96)};
          return std::string(name) == "section-options"
                     ? Steps{S(Op::GdiObjects, 0, 0)} + there + Steps{S(Op::GdiObjects, 0, 1)} +
@@ -981,11 +974,5 @@ std::string NameOf(const ::testing::TestParamInfo<Scenario>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Program, EndToEnd, ::testing::ValuesIn(kScenarios), NameOf);
-INSTANTIATE_TEST_SUITE_P(ServiceStopped, EndToEnd, ::testing::ValuesIn(kServiceStoppedScenarios),
-                         NameOf);
-INSTANTIATE_TEST_SUITE_P(HighDpi, EndToEnd, ::testing::ValuesIn(kHighDpiScenarios), NameOf);
-INSTANTIATE_TEST_SUITE_P(FreshDpi, EndToEnd, ::testing::ValuesIn(kFreshDpiScenarios), NameOf);
-INSTANTIATE_TEST_SUITE_P(DpiChange, EndToEnd, ::testing::ValuesIn(kDpiChangeScenarios), NameOf);
-INSTANTIATE_TEST_SUITE_P(Documentation, EndToEnd, ::testing::ValuesIn(kTourScenarios), NameOf);
 
 }  // namespace

@@ -31,19 +31,9 @@ TEST(DayNumber, IsTheGregorianOrdinal) {
     }
 }
 
-// The value's forms (blanks, zeros, signs, quotes, fifty digits and more, what ends it) are checked
-// by the update_answer fuzz target; here, how the field is found.
-TEST(AnswerScan, FindsTheValueOne) {
-    // clang-format off
-    const std::pair<std::string, int> answers[] = {
-        {R"({"latest":"1.0.2","update":1})", 1}, {R"({"uupdate":1})", 0}, {R"({"update" 1})", 0},
-        {R"({"updates":1})", 0}, {R"({update:1})", 0}, {R"({"upd"update":1})", 0}, {"", 0}};
-    // clang-format on
-    for (const auto& [answer, expected] : answers) {
-        EXPECT_EQ(ScanVersionAnswer(answer.data(), answer.size()), expected) << answer;
-    }
-    EXPECT_EQ(ScanVersionAnswer(R"({"update":1})", 9), 0);  // {"update" without its value
-    EXPECT_EQ(ScanVersionAnswer(nullptr, 12), 0);
+// Where the answer's field is found, and the value's forms, are the update_answer fuzz target's
+// seeds; here, a field name longer than the scan keeps is compared as far as it is kept.
+TEST(AnswerScan, ComparesALongNameAsFarAsItIsKept) {
     const std::string cut = "{\"" + std::string(48, 'n') + "\":1}";
     EXPECT_EQ(ScanAnswerField(cut.data(), cut.size(), std::string(60, 'n').c_str()), 1);
 }

@@ -157,37 +157,8 @@ TEST_F(SettingsStore, MissingFileGivesDefaultsAndTheFirstWriteOneLine) {
     EXPECT_EQ(ReadText("InstalledVersion"), "0:dflt");
 }
 
-// Each row: a file, what reading "Value" as an integer (default -99) and as a text gives.
-TEST_F(SettingsStore, ReadsTheFirstKeyEqualsValueOrTheDefault) {
-    const std::tuple<std::string, std::int32_t, std::string> cases[] = {
-        {"Other=1\nValue=42\nLast=2\n", 42, "0:dflt"},
-        {"Value=-2147483648", INT32_MIN, "0:dflt"},
-        {"Value=2147483648\n", -99, "0:dflt"},
-        {"Value=-2147483649\n", -99, "0:dflt"},
-        {"Value=000000000012\n", -99, "0:dflt"},  // 12 characters
-        {"Value=00000000012\n", 12, "0:dflt"},
-        {"Value=12\r\n", -99, "0:dflt"},
-        {"Value= 12\nValue=3", -99, "0:dflt"},
-        {"Value=1-2\n", -99, "0:dflt"},
-        {"Value=\n", 0, "0:dflt"},
-        {"Value=-", 0, "0:dflt"},
-        {"XValue=5\nValue=6\n", 5, "0:dflt"},  // the key is found anywhere
-        {"Value=\"abc\"\nB=1", -99, "3:abc"},
-        {"Value=\"\"\n", -99, "0:"},
-        {"Value=\"abc\"x\n", -99, "0:dflt"},
-        {"Value=\"abc\n\"\n", -99, "0:dflt"},
-        {"Value=\"abc", -99, "0:dflt"},
-        {"Value=\"" + std::string(63, 'f') + "\"", -99, "63:" + std::string(63, 'f')},
-        {"Value=\"" + std::string(64, 'f') + "\"", -99, "0:dflt"},
-        {"A=\"a\0b\"\nValue=8\n"s, 8, "0:dflt"},  // a zero byte hides nothing after it
-        {"Value=\"a\0b\"\n"s, -99, "0:dflt"},
-    };
-    for (const auto& [file, number, text] : cases) {
-        Store(file);
-        EXPECT_EQ(ReadSettingInt("Value", -99, kPrimaryRoot), number) << file;
-        EXPECT_EQ(ReadText("Value"), text) << file;
-    }
-}
+// How a file is read (the first key found, the integer and text forms, their limits and the
+// defaults): the settings_store fuzz target's seeds, with their expected answers.
 
 // Each row: a file, a write of "Value" (a text, or the integer when text is null), the file after.
 TEST_F(SettingsStore, WritesChangeOnlyTheirOwnValue) {
