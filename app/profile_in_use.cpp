@@ -16,6 +16,6 @@ bool IsProfileInUse(const ProfileFolder& profile) {
         const DWORD error = GetLastError();
         return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
     }
-    ui::KernelFileHandle owner(file);
+    ui::KernelHandle owner(file);
     return false;
 }

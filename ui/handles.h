@@ -52,7 +52,7 @@ struct MemoryDcTraits {
     static void Close(HDC handle) { DeleteDC(handle); }
 };
 
-struct KernelFileTraits {
+struct KernelTraits {
     using Handle = HANDLE;
     static void Close(HANDLE handle) { CloseHandle(handle); }
 };
@@ -72,7 +72,8 @@ using MenuHandle = UniqueHandle<MenuTraits>;
 using ImageListHandle = UniqueHandle<ImageListTraits>;
 using MemoryDcHandle = UniqueHandle<MemoryDcTraits>;
 using AcceleratorHandle = UniqueHandle<AcceleratorTraits>;
-using KernelFileHandle = UniqueHandle<KernelFileTraits>;  // from CreateFileW, once it succeeded
+// A kernel object: a file from CreateFileW once it succeeded, a process.
+using KernelHandle = UniqueHandle<KernelTraits>;
 template <typename Interface>
 using ComPointer = UniqueHandle<ComTraits<Interface>>;
 

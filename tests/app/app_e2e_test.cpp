@@ -627,7 +627,7 @@ protected:
     std::unique_ptr<ServiceInspection> atStart_;  // the service's counts when the program started
     std::unique_ptr<SilentService> silent_;
     std::chrono::steady_clock::time_point actedAt_;
-    std::unique_ptr<void, decltype(&CloseHandle)> held_{nullptr, CloseHandle};  // Op::Put "held"
+    ui::KernelHandle held_;                          // Op::Put "held" or "open"
     std::map<std::string, std::string> layoutAt96_;  // by view, before Op::Rescale to 144
     long gdiObjects_ = 0;                            // Op::GdiObjects 0
 };
@@ -709,12 +709,13 @@ void EndToEnd::Run(const S& step) {
     }
     if (step.op == Op::Put) {
         const fs::path file = FileOf(step.value);
-        held_.reset();
+        held_.Reset();
         if (step.text == "held" || step.text == "open") {
-            held_.reset(CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    step.text == "open" ? FILE_SHARE_READ : 0, nullptr, OPEN_ALWAYS,
-                                    0, nullptr));
-            ASSERT_NE(held_.get(), INVALID_HANDLE_VALUE);
+            const HANDLE opened = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                              step.text == "open" ? FILE_SHARE_READ : 0, nullptr,
+                                              OPEN_ALWAYS, 0, nullptr);
+            ASSERT_NE(opened, INVALID_HANDLE_VALUE);
+            held_.Reset(opened);
             return;
         }
         fs::remove_all(file);

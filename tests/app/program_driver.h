@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/handles.h"
 #include "ui/ui_core.h"
 
 // Waits until condition() holds, polling; returns its last value.
@@ -338,13 +339,9 @@ public:
 
     explicit ProgramDriver(std::wstring program) : program_(std::move(program)) {}
     ~ProgramDriver() {
-        if (process_.hProcess != nullptr) {
-            if (WaitForExit(std::chrono::milliseconds(0)) == -1) {
-                TerminateProcess(process_.hProcess, 99);
-                WaitForSingleObject(process_.hProcess, 5000);
-            }
-            CloseHandle(process_.hThread);
-            CloseHandle(process_.hProcess);
+        if (process_ && WaitForExit(std::chrono::milliseconds(0)) == -1) {
+            TerminateProcess(process_.Get(), 99);
+            WaitForSingleObject(process_.Get(), 5000);
         }
     }
     ProgramDriver(const ProgramDriver&) = delete;
@@ -357,16 +354,24 @@ public:
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         std::wstring commandLine = L"\"" + program_ + L"\"";
-        return CreateProcessW(program_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                              nullptr, folder.c_str(), &startup, &process_) != 0;
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(program_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                            nullptr, folder.c_str(), &startup, &started)) {
+            return false;
+        }
+        CloseHandle(started.hThread);
+        process_.Reset(started.hProcess);
+        processId_ = started.dwProcessId;
+        threadId_ = started.dwThreadId;
+        return true;
     }
     // Waits for the program to end and returns its exit code, or -1 when it is still running.
     int WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
         DWORD code = 0;
-        if (process_.hProcess == nullptr ||
-            WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) !=
+        if (!process_ ||
+            WaitForSingleObject(process_.Get(), static_cast<DWORD>(timeout.count())) !=
                 WAIT_OBJECT_0 ||
-            !GetExitCodeProcess(process_.hProcess, &code)) {
+            !GetExitCodeProcess(process_.Get(), &code)) {
             return -1;
         }
         return static_cast<int>(code);
@@ -376,7 +381,7 @@ public:
     HWND WaitForMainWindow(std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
         WaitUntil(
             [this] {
-                const auto windows = VisibleWindows(process_.dwProcessId, UICore::kClassName);
+                const auto windows = VisibleWindows(processId_, UICore::kClassName);
                 mainWindow_ = windows.empty() ? nullptr : windows.front();
                 return mainWindow_ != nullptr;
             },
@@ -391,7 +396,7 @@ public:
         HWND dialog = nullptr;
         WaitUntil(
             [&] {
-                for (HWND window : VisibleWindows(process_.dwProcessId, windowClass)) {
+                for (HWND window : VisibleWindows(processId_, windowClass)) {
                     if (caption.empty() || WindowText(window) == caption) {
                         dialog = window;
                         return true;
@@ -411,12 +416,14 @@ public:
     int FocusedControl() const {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
-        GetGUIThreadInfo(process_.dwThreadId, &info);
+        GetGUIThreadInfo(threadId_, &info);
         return GetDlgCtrlID(info.hwndFocus);  // 0 for none
     }
 
 private:
     std::wstring program_;
-    PROCESS_INFORMATION process_{};
+    ui::KernelHandle process_;
+    DWORD processId_ = 0;
+    DWORD threadId_ = 0;
     HWND mainWindow_ = nullptr;
 };
