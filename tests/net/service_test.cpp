@@ -26,11 +26,11 @@ namespace {
 const std::string kQuery = "/v1/version?product=5&version=100001&edition=1&fresh=0";
 const std::string kBody = "product=5&version=100001&edition=1&kind=2&build=19045&usage=9";
 
+// Which queries and forms the service takes, and the release line it reads: the seeds of the fuzz
+// targets service_form and release_file, with their expected answers.
 TEST(ServiceInput, IsReadStrictlyAndTakesWhatTheClientSends) {
-    const std::string v = "product=5&version=100001&edition=1&fresh=0";
     const std::string u = "product=5&version=100001&edition=1&kind=2&build=";
     // clang-format off
-    // Which queries and forms the service takes: the service_form fuzz target's seeds.
     const std::pair<const char*, bool> addresses[] = {
         {"127.0.0.1", true}, {"127.255.0.9", true}, {"::1", true}, {"::ffff:127.0.0.1", true}, {"localhost", false},
         {"127.example.org", false}, {"128.0.0.1", false}, {"126.0.0.1", false}, {"::", false}, {"::ffff:10.0.0.1", false}};
@@ -48,7 +48,7 @@ TEST(ServiceInput, IsReadStrictlyAndTakesWhatTheClientSends) {
     }
     // The client's requests, whole or not at all.
     wchar_t path[kVersionUrlCapacity];
-    const std::string target = "/v1/version?" + v.substr(0, v.size() - 1) + "1";
+    const std::string target = kQuery.substr(0, kQuery.size() - 1) + "1";
     EXPECT_FALSE(BuildVersionPath(path, target.size(), 1) || path[0] != 0);
     ASSERT_TRUE(BuildVersionPath(path, target.size() + 1, 1));
     EXPECT_EQ(Utf16ToUtf8(path), target);
